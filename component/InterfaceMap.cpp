@@ -1,0 +1,19 @@
+#include "InterfaceMap.h"
+
+namespace quorlin {
+
+ResultCode answerQueryInterface(const InterfaceIdBytes* requested, void** out,
+                                std::initializer_list<InterfaceMapEntry> rows,
+                                UnknownInterface& self) {
+    for (const InterfaceMapEntry& row : rows) {
+        if (row.id->matches(requested)) {
+            self.AddRef();
+            *out = row.pointer;
+            return resultOk;
+        }
+    }
+    *out = nullptr;
+    return resultNoInterface;
+}
+
+} // namespace quorlin

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "InterfaceId.h"
+#include "ResultCode.h"
+#include "UnknownInterface.h"
+
+#include <initializer_list>
+
+namespace quorlin {
+
+// One row of an object's ordered answer to QueryInterface.
+struct InterfaceMapEntry {
+    const InterfaceId* id;
+    void* pointer;
+};
+
+// Answers QueryInterface from an ordered table: the first matching row wins and adds one
+// reference to `self`; no match stores null and leaves the count alone.
+ResultCode answerQueryInterface(const InterfaceIdBytes* requested, void** out,
+                                std::initializer_list<InterfaceMapEntry> rows,
+                                UnknownInterface& self);
+
+} // namespace quorlin

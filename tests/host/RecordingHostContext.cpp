@@ -1,0 +1,26 @@
+#include "RecordingHostContext.h"
+
+namespace quorlin::testing {
+
+ResultCode RecordingHostContext::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+    ++queries;
+    if (answersServices && HostMidiServicesId.matches(iid)) {
+        services.AddRef();
+        *out = static_cast<HostMidiServices*>(&services);
+        return resultOk;
+    }
+    *out = nullptr;
+    return resultNoInterface;
+}
+
+std::uint32_t RecordingHostContext::AddRef() {
+    ++addRefs;
+    return static_cast<std::uint32_t>(++refCount);
+}
+
+std::uint32_t RecordingHostContext::Release() {
+    ++releases;
+    return static_cast<std::uint32_t>(--refCount);
+}
+
+} // namespace quorlin::testing

@@ -1,0 +1,147 @@
+#include "RecordingHostMidiServices.h"
+
+#include "component/InterfaceId.h"
+
+namespace quorlin::testing {
+
+HostEvent* RecordingHostMidiServices::makeEvent(std::int32_t status, std::int32_t data1,
+                                                std::int32_t data2, std::int32_t position,
+                                                std::int32_t length, std::int32_t immediate) {
+    FakeEvent& made = events.emplace_back();
+    made.id = nextEventId++;
+    made.status = status;
+    made.data1 = data1;
+    made.data2 = data2;
+    made.position = position;
+    made.length = length;
+    made.immediate = immediate;
+    return made.handle();
+}
+
+void RecordingHostMidiServices::log(const std::string& entry) {
+    if (recording) {
+        calls.push_back(entry);
+    }
+}
+
+ResultCode RecordingHostMidiServices::unused(int place) {
+    log("unusedSlot" + std::to_string(place));
+    return resultFalse;
+}
+
+ResultCode RecordingHostMidiServices::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+    ++queries;
+    if (HostMidiServicesId.matches(iid) || UnknownInterfaceId.matches(iid)) {
+        AddRef();
+        *out = static_cast<HostMidiServices*>(this);
+        return resultOk;
+    }
+    *out = nullptr;
+    return resultNoInterface;
+}
+
+std::uint32_t RecordingHostMidiServices::AddRef() {
+    ++addRefs;
+    log("AddRef");
+    return static_cast<std::uint32_t>(++refCount);
+}
+
+std::uint32_t RecordingHostMidiServices::Release() {
+    ++releases;
+    log("Release");
+    return static_cast<std::uint32_t>(--refCount);
+}
+
+HostEvent* RecordingHostMidiServices::createEvent(std::int32_t status, std::int32_t data1,
+                                                  std::int32_t data2, std::int32_t fourth) {
+    if (createEventYieldsNull) {
+        log("createEvent " + std::to_string(status) + " " + std::to_string(data1) + " " +
+            std::to_string(data2) + " " + std::to_string(fourth) + " -> null");
+        return nullptr;
+    }
+    HostEvent* handle = makeEvent(status, data1, data2);
+    FakeEvent& made = event(handle);
+    made.fourth = fourth;
+    made.createdByModule = true;
+    ++eventsCreated;
+    log("createEvent " + std::to_string(status) + " " + std::to_string(data1) + " " +
+        std::to_string(data2) + " " + std::to_string(fourth) + " -> " + made.name());
+    return handle;
+}
+
+ResultCode RecordingHostMidiServices::releaseEvent(HostEvent* handle) {
+    FakeEvent& released = event(handle);
+    released.released = true;
+    ++eventsReleased;
+    log("releaseEvent " + released.name());
+    return resultOk;
+}
+
+ResultCode RecordingHostMidiServices::send(HostEvent* handle, const char* path,
+                                           ResultCode result) {
+    const FakeEvent& out = event(handle);
+    log(std::string(path) + "Event " + out.name());
+    if (recording) {
+        sent.push_back({out.id, path, out.status, out.data1, out.data2, out.position,
+                        out.immediate, out.createdByModule});
+    }
+    return result;
+}
+
+ResultCode RecordingHostMidiServices::outputEvent(HostEvent* handle) {
+    return send(handle, "output", outputResult);
+}
+
+ResultCode RecordingHostMidiServices::forwardEvent(HostEvent* handle) {
+    return send(handle, "forward", forwardResult);
+}
+
+ResultCode RecordingHostMidiServices::setPosition(HostEvent* handle, std::int32_t position) {
+    event(handle).position = position;
+    log("setPosition " + event(handle).name() + " " + std::to_string(position));
+    return resultOk;
+}
+
+std::int32_t RecordingHostMidiServices::getPosition(HostEvent* handle) {
+    log("getPosition " + event(handle).name());
+    return event(handle).position;
+}
+
+std::int32_t RecordingHostMidiServices::getLength(HostEvent* handle) {
+    log("getLength " + event(handle).name());
+    return event(handle).length;
+}
+
+ResultCode RecordingHostMidiServices::setImmediate(HostEvent* handle, std::int32_t on) {
+    event(handle).immediate = on;
+    log("setImmediate " + event(handle).name() + " " + std::to_string(on));
+    return resultOk;
+}
+
+std::int32_t RecordingHostMidiServices::isImmediate(HostEvent* handle) {
+    log("isImmediate " + event(handle).name());
+    return event(handle).immediate;
+}
+
+std::int32_t RecordingHostMidiServices::getStatus(HostEvent* handle) {
+    log("getStatus " + event(handle).name());
+    return event(handle).status;
+}
+
+std::int32_t RecordingHostMidiServices::getData1(HostEvent* handle) {
+    log("getData1 " + event(handle).name());
+    return event(handle).data1;
+}
+
+std::int32_t RecordingHostMidiServices::getData2(HostEvent* handle) {
+    log("getData2 " + event(handle).name());
+    return event(handle).data2;
+}
+
+ResultCode RecordingHostMidiServices::setHostOption(std::int32_t option) {
+    ++hostOptionCalls;
+    log("setHostOption " + std::to_string(option));
+    return resultOk;
+}
+
+} // namespace quorlin::testing

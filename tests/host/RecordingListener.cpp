@@ -1,0 +1,34 @@
+#include "RecordingListener.h"
+
+namespace quorlin::testing {
+
+ResultCode RecordingListener::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+    if (answersListenerId &&
+        (ParameterListenerInterfaceId.matches(iid) || UnknownInterfaceId.matches(iid))) {
+        AddRef();
+        *out = static_cast<ParameterListenerInterface*>(this);
+        return resultOk;
+    }
+    *out = nullptr;
+    return resultNoInterface;
+}
+
+std::uint32_t RecordingListener::AddRef() {
+    ++addRefs;
+    return static_cast<std::uint32_t>(++refCount);
+}
+
+std::uint32_t RecordingListener::Release() {
+    ++releases;
+    return static_cast<std::uint32_t>(--refCount);
+}
+
+ResultCode RecordingListener::parameterChanged(ParameterInterface* parameter, std::int32_t tag) {
+    reports.push_back({parameter, tag, parameter->getValue()});
+    if (onChanged) {
+        onChanged(parameter, tag);
+    }
+    return resultOk;
+}
+
+} // namespace quorlin::testing

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "component/ParameterInterface.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace quorlin::testing {
+
+// A host object registered for a parameter's change reports. Records each report with the
+// value it read at that moment; `onChanged` runs inside the call, for re-entrancy tests.
+class RecordingListener final : public ParameterListenerInterface {
+public:
+    struct Report {
+        ParameterInterface* parameter;
+        std::int32_t tag;
+        std::int32_t value;
+    };
+
+    bool answersListenerId = true;
+    std::int32_t refCount = 1; // the test's own reference
+    int addRefs = 0;
+    int releases = 0;
+    std::vector<Report> reports;
+    std::function<void(ParameterInterface*, std::int32_t)> onChanged;
+
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override;
+    std::uint32_t QUORLIN_CALL AddRef() override;
+    std::uint32_t QUORLIN_CALL Release() override;
+    ResultCode QUORLIN_CALL unusedSlot4() override { return resultFalse; }
+    ResultCode QUORLIN_CALL parameterChanged(ParameterInterface* parameter,
+                                             std::int32_t tag) override;
+};
+
+} // namespace quorlin::testing
