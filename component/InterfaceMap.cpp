@@ -3,8 +3,7 @@
 namespace quorlin {
 
 ResultCode answerQueryInterface(const InterfaceIdBytes* requested, void** out,
-                                std::initializer_list<InterfaceMapEntry> rows,
-                                UnknownInterface& self) {
+                                std::span<const InterfaceMapEntry> rows, UnknownInterface& self) {
     for (const InterfaceMapEntry& row : rows) {
         if (row.id->matches(requested)) {
             self.AddRef();

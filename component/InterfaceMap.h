@@ -5,6 +5,7 @@
 #include "UnknownInterface.h"
 
 #include <initializer_list>
+#include <span>
 
 namespace quorlin {
 
@@ -17,7 +18,12 @@ struct InterfaceMapEntry {
 // Answers QueryInterface from an ordered table: the first matching row wins and adds one
 // reference to `self`; no match stores null and leaves the count alone.
 ResultCode answerQueryInterface(const InterfaceIdBytes* requested, void** out,
-                                std::initializer_list<InterfaceMapEntry> rows,
-                                UnknownInterface& self);
+                                std::span<const InterfaceMapEntry> rows, UnknownInterface& self);
+
+inline ResultCode answerQueryInterface(const InterfaceIdBytes* requested, void** out,
+                                       std::initializer_list<InterfaceMapEntry> rows,
+                                       UnknownInterface& self) {
+    return answerQueryInterface(requested, out, std::span(rows.begin(), rows.size()), self);
+}
 
 } // namespace quorlin

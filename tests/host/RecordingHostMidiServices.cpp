@@ -59,7 +59,20 @@ HostEvent* RecordingHostMidiServices::createEvent(std::int32_t status, std::int3
             std::to_string(data2) + " " + std::to_string(fourth) + " -> null");
         return nullptr;
     }
-    HostEvent* handle = makeEvent(status, data1, data2);
+    HostEvent* handle = nullptr;
+    if (!freeEvents.empty()) {
+        FakeEvent* reused = freeEvents.back();
+        freeEvents.pop_back();
+        int id = reused->id;
+        *reused = FakeEvent{};
+        reused->id = id;
+        reused->status = status;
+        reused->data1 = data1;
+        reused->data2 = data2;
+        handle = reused->handle();
+    } else {
+        handle = makeEvent(status, data1, data2);
+    }
     FakeEvent& made = event(handle);
     made.fourth = fourth;
     made.createdByModule = true;
@@ -73,6 +86,9 @@ ResultCode RecordingHostMidiServices::releaseEvent(HostEvent* handle) {
     FakeEvent& released = event(handle);
     released.released = true;
     ++eventsReleased;
+    if (recycling && freeEvents.size() < freeEvents.capacity()) {
+        freeEvents.push_back(&released);
+    }
     log("releaseEvent " + released.name());
     return resultOk;
 }

@@ -22,6 +22,9 @@ public:
                          std::int32_t immediate = 0);
     FakeEvent& event(HostEvent* handle) { return *FakeEvent::from(handle); }
 
+    // Released module events are reused from then on, so creating one costs no allocation.
+    void recycleEvents(std::size_t capacity) { freeEvents.reserve(capacity); recycling = true; }
+
     // Turns the call log and the list of sent events off, for allocation counting.
     void setRecording(bool on) { recording = on; }
     void clearLog() {
@@ -86,6 +89,8 @@ private:
     ResultCode send(HostEvent* event, const char* path, ResultCode result);
 
     bool recording = true;
+    bool recycling = false;
+    std::vector<FakeEvent*> freeEvents;
     int nextEventId = 1;
     std::deque<FakeEvent> events;
 };

@@ -1,0 +1,29 @@
+# The two commands the README promises: `make demo` and `make test`. Both install what they
+# need on a fresh Debian machine when run as root.
+
+PRESETS_NATIVE := native sanitize
+PRESETS_WINDOWS := win32 win64
+PACKAGES := cmake ninja-build g++ libgtest-dev libbenchmark-dev \
+	g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 \
+	wine wine32:i386 wine64 libxml2-utils pngcheck python3-mido python3-pil \
+	valgrind clang libclang-rt-14-dev
+
+.PHONY: all test demo toolchain build native win32 win64 sanitize clean
+
+all: test
+
+toolchain:
+	@PACKAGES="$(PACKAGES)" sh cmake/install-toolchain.sh
+
+test: toolchain
+	@sh cmake/test-presets.sh $(PRESETS_NATIVE) $(PRESETS_WINDOWS)
+
+demo: toolchain
+	@cmake --preset native >/dev/null && cmake --build --preset native --target quorlin quorlin-host
+	@./build/native/quorlin-host demo
+
+native sanitize win32 win64: toolchain
+	@sh cmake/test-presets.sh $@
+
+clean:
+	rm -rf build

@@ -1,0 +1,7 @@
+// The library's one export.
+
+#include "PluginFactory.h"
+
+extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory() {
+    return quorlin::acquirePluginFactory();
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "component/HostContext.h"
+#include "component/HostMidiServices.h"
+#include "component/InterfaceId.h"
+#include "component/ModuleInterfaces.h"
+#include "component/ReferenceCount.h"
+#include "parameters/ParameterList.h"
+
+#include <cstdint>
+
+namespace quorlin {
+
+// One instance of a MIDI module in the host. It implements the five interfaces the host drives
+// an instance through, connects to the host at initialize and answers every operation with a
+// default, so a product class replaces only what it needs.
+class MidiModuleBase : public ModuleInterface,
+                       public ParameterOwnerInterface,
+                       public ClassIdentityInterface,
+                       public SkinInterface,
+                       public AuxiliaryInterface {
+public:
+    // `classIdBytes` points at 16 raw bytes (a class record starts with them); null gives zeros.
+    explicit MidiModuleBase(const void* classIdBytes);
+    MidiModuleBase(const MidiModuleBase&) = delete;
+    MidiModuleBase& operator=(const MidiModuleBase&) = delete;
+    ~MidiModuleBase() override;
+
+    // Shared by all five interfaces.
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override;
+    std::uint32_t QUORLIN_CALL AddRef() override;
+    std::uint32_t QUORLIN_CALL Release() override;
+
+    // ModuleInterface
+    ResultCode QUORLIN_CALL initialize(HostContext* context) override;
+    ResultCode QUORLIN_CALL terminate() override;
+    ResultCode QUORLIN_CALL getModuleInfo(ModuleInfo* info) override;
+    ResultCode QUORLIN_CALL setHostValue(std::int32_t value) override;
+    ResultCode QUORLIN_CALL processEvent(HostEvent* event) override;
+    ResultCode QUORLIN_CALL processTime(std::int32_t position, std::int32_t second,
+                                        std::int32_t immediate) override;
+    ResultCode QUORLIN_CALL reservedCallA(std::int32_t value) override;
+    ResultCode QUORLIN_CALL reservedCallB(std::int32_t first, std::int32_t second) override;
+    ResultCode QUORLIN_CALL stop(std::int32_t value) override;
+    ResultCode QUORLIN_CALL start(std::int32_t value) override;
+
+    // ParameterOwnerInterface
+    ResultCode QUORLIN_CALL findParameter(const char* name, ParameterInterface** out) override;
+    ResultCode QUORLIN_CALL parameterChanged(ParameterInterface* parameter,
+                                             std::int32_t tag) override;
+    std::int32_t QUORLIN_CALL getParameterCount() override;
+    ResultCode QUORLIN_CALL getParameterName(std::int32_t index, char* name) override;
+    ResultCode QUORLIN_CALL getParameterByTag(std::int32_t tag, ParameterInterface** out) override;
+
+    // ClassIdentityInterface
+    ResultCode QUORLIN_CALL getClassId(void* classIdOut) override;
+    ResultCode QUORLIN_CALL identityPut(std::int32_t first, std::int32_t second) override;
+    ResultCode QUORLIN_CALL identityGet(std::int32_t value, void** out) override;
+
+    // SkinInterface
+    ResultCode QUORLIN_CALL getView(const char* name, UnknownInterface** out) override;
+    ResultCode QUORLIN_CALL getSkinDescription(const char* viewName, char* templateName,
+                                               void* data, std::uint32_t* size) override;
+    ResultCode QUORLIN_CALL getSkinResource(const char* path, void* data,
+                                            std::uint32_t* size) override;
+
+    // AuxiliaryInterface
+    ResultCode QUORLIN_CALL auxGet(std::int32_t first, std::int32_t second, void** out) override;
+    ResultCode QUORLIN_CALL auxPut(std::int32_t value) override;
+
+    std::int32_t referenceCount() const { return refCount.value(); }
+    bool isRunning() const { return running; }
+
+protected:
+    HostMidiServices* services() const { return midiServices; }
+    ParameterList& parameterList() { return parameters; }
+
+    ReferenceCount refCount;
+    std::int32_t moduleInfoValue = 0;
+    bool exposeClassIdentity = false;
+    InterfaceId classId;
+    std::int32_t skinResourceId = 0;
+    std::int32_t hostValue = 0;
+    bool running = false;
+
+private:
+    void releaseHostConnection();
+
+    HostContext* hostContext = nullptr;
+    HostMidiServices* midiServices = nullptr;
+    // Whether this instance holds a use of the change timer, so a terminate gives back only
+    // what its own initialize took.
+    bool holdsTimerUse = false;
+    ParameterList parameters;
+};
+
+} // namespace quorlin

@@ -1,0 +1,141 @@
+#include "QuorlinModule.h"
+
+#include "parameters/PortamentoSpeedParameter.h"
+
+namespace quorlin {
+
+namespace {
+
+constexpr std::int32_t statusNoteOn = 144;
+constexpr std::int32_t statusNoteOff = 128;
+constexpr std::int32_t statusController = 176;
+constexpr std::int32_t controllerPortamentoTime = 5;
+constexpr std::int32_t controllerPortamento = 65;
+constexpr std::int32_t portamentoOn = 127;
+constexpr std::int32_t portamentoOff = 0;
+constexpr std::int32_t createEventFourth = -1;
+constexpr std::int32_t immediatePosition = INT32_MIN;
+constexpr std::int32_t hostOptionValue = 1;
+constexpr std::int32_t moduleInfo = 3;
+constexpr std::int32_t skinDescriptionResource = 1;
+
+} // namespace
+
+QuorlinModule::QuorlinModule(const void* classIdBytes) : MidiModuleBase(classIdBytes) {
+    moduleInfoValue = moduleInfo;
+    exposeClassIdentity = false;
+    skinResourceId = skinDescriptionResource;
+}
+
+QuorlinModule::~QuorlinModule() = default;
+
+ResultCode QuorlinModule::initialize(HostContext* context) {
+    ResultCode result = MidiModuleBase::initialize(context);
+    if (result != resultOk) {
+        return result;
+    }
+    // An initialize after terminate finds the parameter still there: one per instance.
+    if (parameterList().findByTag(speedTag) == nullptr) {
+        auto* speed = new PortamentoSpeedParameter();
+        ParameterInterface* added = parameterList().addParameter(speed, speedTag, speedName);
+        added->setValue(-1);
+    }
+    services()->setHostOption(hostOptionValue);
+    return resultOk;
+}
+
+ResultCode QuorlinModule::terminate() { return MidiModuleBase::terminate(); }
+
+ResultCode QuorlinModule::processEvent(HostEvent* event) {
+    HostMidiServices* host = services();
+    if (host == nullptr) {
+        // Not connected: nothing can be read or sent, and the held keys stay as they are.
+        return resultUnexpected;
+    }
+    std::int32_t status = host->getStatus(event);
+    std::int32_t note = host->getData1(event);
+    std::int32_t velocity = host->getData2(event);
+    std::int32_t position = host->getPosition(event);
+    std::int32_t length = host->getLength(event);
+    bool immediate = (host->isImmediate(event) & 0xFF) != 0;
+
+    if (status == statusNoteOn && velocity != 0) {
+        return noteOn(event, note, position, length, immediate);
+    }
+    if (status == statusNoteOn || status == statusNoteOff) {
+        return noteOff(event, note, immediate);
+    }
+    return MidiModuleBase::processEvent(event);
+}
+
+ResultCode QuorlinModule::noteOn(HostEvent* event, std::int32_t note, std::int32_t position,
+                                 std::int32_t length, bool immediate) {
+    heldNotes.add(note, position, length);
+    heldNotes.prune(position); // the note-on's own position is the present moment
+    std::int32_t value = heldNotes.count() >= 2 ? portamentoOn : portamentoOff;
+    // The controller takes the note-on's position as the host reports it now.
+    sendController(controllerPortamento, value, services()->getPosition(event), immediate);
+    return emitEvent(event, immediate);
+}
+
+ResultCode QuorlinModule::noteOff(HostEvent* event, std::int32_t note, bool immediate) {
+    heldNotes.remove(note);
+    return emitEvent(event, immediate);
+}
+
+ResultCode QuorlinModule::processTime(std::int32_t position, std::int32_t,
+                                      std::int32_t immediate) {
+    if (!speedPending || services() == nullptr) {
+        // Not connected: the controller stays due until the instance is.
+        return resultOk;
+    }
+    std::int32_t value = lastSpeed;
+    speedPending = false;
+    if (value < 0) {
+        return resultOk; // "Off" sends nothing and uses the request up
+    }
+    sendController(controllerPortamentoTime, value, position, (immediate & 0xFF) != 0);
+    return resultOk;
+}
+
+void QuorlinModule::sendController(std::int32_t controller, std::int32_t value,
+                                   std::int32_t position, bool immediate) {
+    HostMidiServices* host = services();
+    HostEvent* created = host->createEvent(statusController, controller, value, createEventFourth);
+    if (created == nullptr) {
+        return;
+    }
+    host->setPosition(created, position);
+    emitEvent(created, immediate);
+    host->releaseEvent(created);
+}
+
+ResultCode QuorlinModule::emitEvent(HostEvent* event, bool immediate) {
+    HostMidiServices* host = services();
+    if (immediate) {
+        host->setImmediate(event, 1);
+        host->setPosition(event, immediatePosition);
+        return host->forwardEvent(event);
+    }
+    return host->outputEvent(event);
+}
+
+ResultCode QuorlinModule::stop(std::int32_t value) {
+    heldNotes.clear();
+    return MidiModuleBase::stop(value);
+}
+
+ResultCode QuorlinModule::start(std::int32_t value) {
+    speedPending = true;
+    return MidiModuleBase::start(value);
+}
+
+ResultCode QuorlinModule::parameterChanged(ParameterInterface* parameter, std::int32_t tag) {
+    if (tag == speedTag) {
+        lastSpeed = parameter->getValue();
+        speedPending = true;
+    }
+    return resultOk;
+}
+
+} // namespace quorlin

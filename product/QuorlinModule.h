@@ -1,0 +1,48 @@
+#pragma once
+
+#include "HeldNoteTable.h"
+#include "module/MidiModuleBase.h"
+
+#include <cstdint>
+
+namespace quorlin {
+
+// Lets the receiving synthesizer glide only when the player plays legato: before every
+// note-on it sends controller 65 (127 while two or more keys are held, else 0), and it sends
+// the portamentoSpeed parameter as controller 5 at the next position after a change or start.
+class QuorlinModule final : public MidiModuleBase {
+public:
+    static constexpr std::int32_t speedTag = 0;
+    static constexpr const char* speedName = "portamentoSpeed";
+
+    explicit QuorlinModule(const void* classIdBytes);
+    ~QuorlinModule() override;
+
+    ResultCode QUORLIN_CALL initialize(HostContext* context) override;
+    ResultCode QUORLIN_CALL terminate() override;
+    ResultCode QUORLIN_CALL processEvent(HostEvent* event) override;
+    ResultCode QUORLIN_CALL processTime(std::int32_t position, std::int32_t second,
+                                        std::int32_t immediate) override;
+    ResultCode QUORLIN_CALL stop(std::int32_t value) override;
+    ResultCode QUORLIN_CALL start(std::int32_t value) override;
+    ResultCode QUORLIN_CALL parameterChanged(ParameterInterface* parameter,
+                                             std::int32_t tag) override;
+
+    const HeldNoteTable& heldNoteTable() const { return heldNotes; }
+
+private:
+    ResultCode noteOn(HostEvent* event, std::int32_t note, std::int32_t position,
+                      std::int32_t length, bool immediate);
+    ResultCode noteOff(HostEvent* event, std::int32_t note, bool immediate);
+    // Creates, positions, sends and releases one controller; skipped when the host yields no
+    // event.
+    void sendController(std::int32_t controller, std::int32_t value, std::int32_t position,
+                        bool immediate);
+    ResultCode emitEvent(HostEvent* event, bool immediate);
+
+    std::int32_t lastSpeed = -1;
+    bool speedPending = false;
+    HeldNoteTable heldNotes;
+};
+
+} // namespace quorlin

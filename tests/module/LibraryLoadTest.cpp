@@ -1,0 +1,105 @@
+// The built library loaded by file, as a sequencer loads it: only the export and table places.
+
+#include "component/FactoryInterface.h"
+#include "component/ModuleInterfaces.h"
+#include "tests/host/MessagePump.h"
+#include "tests/host/RecordingHostContext.h"
+#include "tests/host/RecordingListener.h"
+#include "tests/host/SlotCall.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace quorlin::testing {
+namespace {
+
+const std::uint8_t productClassId[16] = {0xD1, 0x47, 0x2B, 0x9E, 0x3C, 0x6A, 0x85, 0x4F,
+                                         0xB1, 0xD0, 0x27, 0xC5, 0xE8, 0xA9, 0x4F, 0x3B};
+
+FactoryInterface* loadFactory(HMODULE library) {
+    auto entry = reinterpret_cast<GetPluginFactoryFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library, pluginFactoryExportName)));
+    return entry == nullptr ? nullptr : entry();
+}
+
+TEST(LibraryLoadTest, AHostGetsControllersThroughTheExportAlone) {
+    HMODULE library = LoadLibraryA(QUORLIN_LIBRARY_FILE);
+    ASSERT_NE(library, nullptr) << QUORLIN_LIBRARY_FILE;
+    FactoryInterface* factory = loadFactory(library);
+    ASSERT_NE(factory, nullptr);
+
+    void* module = nullptr;
+    ASSERT_EQ(callSlot<ResultCode>(factory, 7, productClassId, ModuleInterfaceId.raw(), &module),
+              0);
+    EXPECT_EQ(callSlot<std::uint32_t>(factory, 3), 0u);
+
+    RecordingHostMidiServices services;
+    RecordingHostContext context{services};
+    ASSERT_EQ(callSlot<ResultCode>(module, 4, &context), 0);
+
+    void* owner = nullptr;
+    ASSERT_EQ(callSlot<ResultCode>(module, 1, ParameterOwnerInterfaceId.raw(), &owner), 0);
+    ParameterInterface* speed = nullptr;
+    ASSERT_EQ(callSlot<ResultCode>(owner, 4, "portamentoSpeed", &speed), 0);
+    RecordingListener listener;
+    void* notifier = nullptr;
+    ASSERT_EQ(callSlot<ResultCode>(speed, 1, ParameterNotifierInterfaceId.raw(), &notifier), 0);
+    EXPECT_EQ(callSlot<ResultCode>(notifier, 4, static_cast<UnknownInterface*>(&listener)), 0);
+
+    callSlot<ResultCode>(module, 13, std::int32_t{0});
+    callSlot<void>(speed, 5, "40"); // fromText
+    callSlot<ResultCode>(module, 9, std::int32_t{0}, std::int32_t{0}, std::int32_t{0});
+    callSlot<ResultCode>(module, 8, services.makeEvent(144, 60, 100, 10));
+    callSlot<ResultCode>(module, 8, services.makeEvent(144, 64, 100, 20));
+    ASSERT_EQ(services.sent.size(), 5u);
+    EXPECT_EQ(services.sent[0].data1, 5);
+    EXPECT_EQ(services.sent[0].data2, 40);
+    EXPECT_EQ(services.sent[1].data2, 0);
+    EXPECT_EQ(services.sent[3].data1, 65);
+    EXPECT_EQ(services.sent[3].data2, 127);
+    EXPECT_EQ(services.sent[3].position, 20);
+
+    // The library's own timer tells the listener, on this thread's message loop.
+    pumpMessagesFor(std::chrono::milliseconds(150));
+    ASSERT_EQ(listener.reports.size(), 1u);
+    EXPECT_EQ(listener.reports[0].value, 40);
+
+    EXPECT_EQ(callSlot<ResultCode>(notifier, 5, static_cast<UnknownInterface*>(&listener)), 0);
+    callSlot<std::uint32_t>(notifier, 3);
+    callSlot<std::uint32_t>(owner, 3);
+    callSlot<ResultCode>(module, 12, std::int32_t{0});
+    callSlot<ResultCode>(module, 5);
+    EXPECT_EQ(callSlot<std::uint32_t>(module, 3), 0u);
+    EXPECT_EQ(listener.refCount, 1);
+    EXPECT_EQ(services.refCount, 1);
+    EXPECT_EQ(context.refCount, 1);
+    EXPECT_EQ(services.eventsCreated, services.eventsReleased);
+    EXPECT_TRUE(FreeLibrary(library));
+}
+
+TEST(LibraryLoadTest, UnloadingWhileTheTimerRunsStopsItsTicks) {
+    RecordingHostMidiServices services;
+    RecordingHostContext context{services};
+    for (int cycle = 0; cycle < 5; ++cycle) {
+        HMODULE library = LoadLibraryA(QUORLIN_LIBRARY_FILE);
+        ASSERT_NE(library, nullptr);
+        FactoryInterface* factory = loadFactory(library);
+        void* module = nullptr;
+        ASSERT_EQ(factory->createInstance(reinterpret_cast<const InterfaceIdBytes*>(productClassId),
+                                          ModuleInterfaceId.raw(), &module),
+                  0);
+        factory->Release();
+        // Released without terminate: its timer use is never given back, so the timer is still
+        // running when the library goes.
+        ASSERT_EQ(callSlot<ResultCode>(module, 4, &context), 0);
+        pumpMessagesFor(std::chrono::milliseconds(30));
+        EXPECT_EQ(callSlot<std::uint32_t>(module, 3), 0u);
+        EXPECT_TRUE(FreeLibrary(library));
+        // A tick dispatched into the unloaded library would crash here.
+        pumpMessagesFor(std::chrono::milliseconds(60));
+    }
+}
+
+} // namespace
+} // namespace quorlin::testing

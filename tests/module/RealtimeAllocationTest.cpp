@@ -1,0 +1,82 @@
+// The event path must not touch the heap once warmed up. This program replaces the global
+// allocator to count every allocation made while events flow.
+
+#include "component/ModuleInterfaces.h"
+#include "factory/ProductClass.h"
+#include "tests/host/RecordingHostContext.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+#include <random>
+
+namespace {
+
+long allocations = 0;
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace quorlin::testing {
+namespace {
+
+TEST(RealtimeAllocationTest, EventsAndPositionsDoNotAllocateInSteadyState) {
+    RecordingHostMidiServices services;
+    RecordingHostContext context{services};
+    auto* module = static_cast<ModuleInterface*>(
+        createProductInstance(const_cast<ClassInfo*>(&productClassInfo)));
+    ASSERT_EQ(module->initialize(&context), 0);
+    ParameterInterface* speed = nullptr;
+    static_cast<MidiModuleBase*>(module)->findParameter("portamentoSpeed", &speed);
+
+    // Events are made up front; the host's own bookkeeping stays out of the count.
+    std::mt19937 random(1234);
+    std::vector<HostEvent*> events;
+    for (int i = 0; i < 20000; ++i) {
+        std::int32_t kind = static_cast<std::int32_t>(random() % 4);
+        std::int32_t status = kind == 0 ? 128 : kind == 3 ? 176 : 144;
+        events.push_back(services.makeEvent(status, static_cast<std::int32_t>(random() % 128),
+                                            static_cast<std::int32_t>(random() % 128), i * 10,
+                                            static_cast<std::int32_t>(random() % 200),
+                                            static_cast<std::int32_t>(random() % 2)));
+    }
+    services.setRecording(false);
+    services.recycleEvents(64);
+
+    auto drive = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            module->processEvent(events[i]);
+            if (i % 16 == 0) {
+                speed->setValue(static_cast<std::int32_t>(i % 128));
+                module->processTime(static_cast<std::int32_t>(i), 0, 0);
+            }
+        }
+    };
+    drive(0, 2000); // warm-up: every MIDI note has been held at least once
+    for (std::int32_t note = 0; note < 128; ++note) {
+        module->processEvent(services.makeEvent(144, note, 1, 0, 0, 0));
+    }
+    module->stop(0);
+    long before = allocations;
+    drive(2000, events.size());
+    long during = allocations - before;
+    EXPECT_EQ(during, 0) << "allocations per event: "
+                         << static_cast<double>(during) / static_cast<double>(events.size() - 2000);
+
+    module->terminate();
+    module->Release();
+}
+
+} // namespace
+} // namespace quorlin::testing
