@@ -73,8 +73,9 @@ ResultCode QuorlinModule::noteOn(HostEvent* event, std::int32_t note, std::int32
     heldNotes.add(note, position, length);
     heldNotes.prune(position); // the note-on's own position is the present moment
     std::int32_t value = heldNotes.count() >= 2 ? portamentoOn : portamentoOff;
-    // The controller takes the note-on's position as the host reports it now.
-    sendController(controllerPortamento, value, services()->getPosition(event), immediate);
+    HostEvent* controller = createController(controllerPortamento, value);
+    // The controller takes the note-on's position as the host reports it after the creation.
+    sendController(controller, services()->getPosition(event), immediate);
     return emitEvent(event, immediate);
 }
 
@@ -94,20 +95,23 @@ ResultCode QuorlinModule::processTime(std::int32_t position, std::int32_t,
     if (value < 0) {
         return resultOk; // "Off" sends nothing and uses the request up
     }
-    sendController(controllerPortamentoTime, value, position, (immediate & 0xFF) != 0);
+    sendController(createController(controllerPortamentoTime, value), position,
+                   (immediate & 0xFF) != 0);
     return resultOk;
 }
 
-void QuorlinModule::sendController(std::int32_t controller, std::int32_t value,
-                                   std::int32_t position, bool immediate) {
-    HostMidiServices* host = services();
-    HostEvent* created = host->createEvent(statusController, controller, value, createEventFourth);
-    if (created == nullptr) {
-        return;
+HostEvent* QuorlinModule::createController(std::int32_t controller, std::int32_t value) {
+    return services()->createEvent(statusController, controller, value, createEventFourth);
+}
+
+void QuorlinModule::sendController(HostEvent* controller, std::int32_t position, bool immediate) {
+    if (controller == nullptr) {
+        return; // the host made no event: the controller is skipped, the note still goes out
     }
-    host->setPosition(created, position);
-    emitEvent(created, immediate);
-    host->releaseEvent(created);
+    HostMidiServices* host = services();
+    host->setPosition(controller, position);
+    emitEvent(controller, immediate); // its result is the controller's, not the caller's
+    host->releaseEvent(controller);
 }
 
 ResultCode QuorlinModule::emitEvent(HostEvent* event, bool immediate) {

@@ -34,10 +34,9 @@ private:
     ResultCode noteOn(HostEvent* event, std::int32_t note, std::int32_t position,
                       std::int32_t length, bool immediate);
     ResultCode noteOff(HostEvent* event, std::int32_t note, bool immediate);
-    // Creates, positions, sends and releases one controller; skipped when the host yields no
-    // event.
-    void sendController(std::int32_t controller, std::int32_t value, std::int32_t position,
-                        bool immediate);
+    HostEvent* createController(std::int32_t controller, std::int32_t value);
+    // Positions, sends and releases a created controller; nothing when the host made none.
+    void sendController(HostEvent* controller, std::int32_t position, bool immediate);
     ResultCode emitEvent(HostEvent* event, bool immediate);
 
     std::int32_t lastSpeed = -1;

@@ -25,7 +25,9 @@ void RecordingHostMidiServices::log(const std::string& entry) {
 }
 
 ResultCode RecordingHostMidiServices::unused(int place) {
-    log("unusedSlot" + std::to_string(place));
+    if (recording) {
+        log("unusedSlot" + std::to_string(place));
+    }
     return resultFalse;
 }
 
@@ -42,21 +44,27 @@ ResultCode RecordingHostMidiServices::QueryInterface(const InterfaceIdBytes* iid
 
 std::uint32_t RecordingHostMidiServices::AddRef() {
     ++addRefs;
-    log("AddRef");
+    if (recording) {
+        log("AddRef");
+    }
     return static_cast<std::uint32_t>(++refCount);
 }
 
 std::uint32_t RecordingHostMidiServices::Release() {
     ++releases;
-    log("Release");
+    if (recording) {
+        log("Release");
+    }
     return static_cast<std::uint32_t>(--refCount);
 }
 
 HostEvent* RecordingHostMidiServices::createEvent(std::int32_t status, std::int32_t data1,
                                                   std::int32_t data2, std::int32_t fourth) {
     if (createEventYieldsNull) {
-        log("createEvent " + std::to_string(status) + " " + std::to_string(data1) + " " +
-            std::to_string(data2) + " " + std::to_string(fourth) + " -> null");
+        if (recording) {
+            log("createEvent " + std::to_string(status) + " " + std::to_string(data1) + " " +
+                std::to_string(data2) + " " + std::to_string(fourth) + " -> null");
+        }
         return nullptr;
     }
     HostEvent* handle = nullptr;
@@ -77,8 +85,10 @@ HostEvent* RecordingHostMidiServices::createEvent(std::int32_t status, std::int3
     made.fourth = fourth;
     made.createdByModule = true;
     ++eventsCreated;
-    log("createEvent " + std::to_string(status) + " " + std::to_string(data1) + " " +
-        std::to_string(data2) + " " + std::to_string(fourth) + " -> " + made.name());
+    if (recording) {
+        log("createEvent " + std::to_string(status) + " " + std::to_string(data1) + " " +
+            std::to_string(data2) + " " + std::to_string(fourth) + " -> " + made.name());
+    }
     return handle;
 }
 
@@ -89,17 +99,20 @@ ResultCode RecordingHostMidiServices::releaseEvent(HostEvent* handle) {
     if (recycling && freeEvents.size() < freeEvents.capacity()) {
         freeEvents.push_back(&released);
     }
-    log("releaseEvent " + released.name());
+    if (recording) {
+        log("releaseEvent " + released.name());
+    }
     return resultOk;
 }
 
-ResultCode RecordingHostMidiServices::send(HostEvent* handle, const char* path,
-                                           ResultCode result) {
+ResultCode RecordingHostMidiServices::send(HostEvent* handle, const char* path, ResultCode result) {
     const FakeEvent& out = event(handle);
-    log(std::string(path) + "Event " + out.name());
     if (recording) {
-        sent.push_back({out.id, path, out.status, out.data1, out.data2, out.position,
-                        out.immediate, out.createdByModule});
+        log(std::string(path) + "Event " + out.name());
+    }
+    if (recording) {
+        sent.push_back({out.id, path, out.status, out.data1, out.data2, out.position, out.immediate,
+                        out.createdByModule});
     }
     return result;
 }
@@ -114,49 +127,67 @@ ResultCode RecordingHostMidiServices::forwardEvent(HostEvent* handle) {
 
 ResultCode RecordingHostMidiServices::setPosition(HostEvent* handle, std::int32_t position) {
     event(handle).position = position;
-    log("setPosition " + event(handle).name() + " " + std::to_string(position));
+    if (recording) {
+        log("setPosition " + event(handle).name() + " " + std::to_string(position));
+    }
     return resultOk;
 }
 
 std::int32_t RecordingHostMidiServices::getPosition(HostEvent* handle) {
-    log("getPosition " + event(handle).name());
+    if (recording) {
+        log("getPosition " + event(handle).name());
+    }
     return event(handle).position;
 }
 
 std::int32_t RecordingHostMidiServices::getLength(HostEvent* handle) {
-    log("getLength " + event(handle).name());
+    if (recording) {
+        log("getLength " + event(handle).name());
+    }
     return event(handle).length;
 }
 
 ResultCode RecordingHostMidiServices::setImmediate(HostEvent* handle, std::int32_t on) {
     event(handle).immediate = on;
-    log("setImmediate " + event(handle).name() + " " + std::to_string(on));
+    if (recording) {
+        log("setImmediate " + event(handle).name() + " " + std::to_string(on));
+    }
     return resultOk;
 }
 
 std::int32_t RecordingHostMidiServices::isImmediate(HostEvent* handle) {
-    log("isImmediate " + event(handle).name());
+    if (recording) {
+        log("isImmediate " + event(handle).name());
+    }
     return event(handle).immediate;
 }
 
 std::int32_t RecordingHostMidiServices::getStatus(HostEvent* handle) {
-    log("getStatus " + event(handle).name());
+    if (recording) {
+        log("getStatus " + event(handle).name());
+    }
     return event(handle).status;
 }
 
 std::int32_t RecordingHostMidiServices::getData1(HostEvent* handle) {
-    log("getData1 " + event(handle).name());
+    if (recording) {
+        log("getData1 " + event(handle).name());
+    }
     return event(handle).data1;
 }
 
 std::int32_t RecordingHostMidiServices::getData2(HostEvent* handle) {
-    log("getData2 " + event(handle).name());
+    if (recording) {
+        log("getData2 " + event(handle).name());
+    }
     return event(handle).data2;
 }
 
 ResultCode RecordingHostMidiServices::setHostOption(std::int32_t option) {
     ++hostOptionCalls;
-    log("setHostOption " + std::to_string(option));
+    if (recording) {
+        log("setHostOption " + std::to_string(option));
+    }
     return resultOk;
 }
 

@@ -39,8 +39,9 @@ TEST_F(MidiModuleBaseTest, QueriesAnswerTheSameObjectThroughEveryInterface) {
 TEST_F(MidiModuleBaseTest, UnansweredIdentifiersGiveNullAndKeepTheCount) {
     InterfaceIdBytes nearMiss = *ModuleInterfaceId.raw();
     nearMiss.bytes[15] ^= 0x80;
-    for (const InterfaceIdBytes* id : {ClassIdentityInterfaceId.raw(), FactoryInterfaceId.raw(),
-                                       HostMidiServicesId.raw(), &nearMiss}) {
+    const InterfaceIdBytes* refused[] = {ClassIdentityInterfaceId.raw(), FactoryInterfaceId.raw(),
+                                         HostMidiServicesId.raw(), &nearMiss};
+    for (const InterfaceIdBytes* id : refused) {
         void* out = module;
         EXPECT_EQ(callSlot<ResultCode>(module, 1, id, &out), resultNoInterface);
         EXPECT_EQ(out, nullptr);

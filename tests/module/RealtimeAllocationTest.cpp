@@ -3,6 +3,7 @@
 
 #include "component/ModuleInterfaces.h"
 #include "factory/ProductClass.h"
+#include "module/MidiModuleBase.h"
 #include "tests/host/RecordingHostContext.h"
 
 #include <gtest/gtest.h>
