@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Parameter.h"
+
+#include <cstdint>
+
+namespace quorlin {
+
+// A signed 32-bit value kept within [low, high] and shown in decimal.
+class IntParameter : public Parameter {
+public:
+    // Starts at `low`.
+    IntParameter(std::int32_t low, std::int32_t high);
+
+    void QUORLIN_CALL toText(char* text) override;
+    // Reads a leading decimal number; text without one leaves the value as it is.
+    void QUORLIN_CALL fromText(const char* text) override;
+    std::int32_t QUORLIN_CALL getValue() override;
+    // Clamps to the range; reports only a real change.
+    void QUORLIN_CALL setValue(std::int32_t requested) override;
+    std::int32_t QUORLIN_CALL getMin() override;
+    std::int32_t QUORLIN_CALL getMax() override;
+
+protected:
+    ~IntParameter() override = default;
+
+private:
+    std::int32_t value;
+    std::int32_t min;
+    std::int32_t max;
+};
+
+} // namespace quorlin

@@ -1,0 +1,9 @@
+#include "ListenerEntry.h"
+
+namespace quorlin {
+
+ListenerEntry::~ListenerEntry() {
+    listener->Release();
+}
+
+} // namespace quorlin

@@ -1,0 +1,24 @@
+#include "PortamentoSpeedParameter.h"
+
+#include "component/DecimalText.h"
+
+#include <cstring>
+
+namespace quorlin {
+
+PortamentoSpeedParameter::PortamentoSpeedParameter() : IntParameter(off, highest) {}
+
+void PortamentoSpeedParameter::toText(char* text) {
+    if (getValue() == off) {
+        std::strcpy(text, "Off");
+    } else {
+        IntParameter::toText(text);
+    }
+}
+
+void PortamentoSpeedParameter::fromText(const char* text) {
+    auto number = parseDecimal(text);
+    setValue(number ? *number : off);
+}
+
+} // namespace quorlin

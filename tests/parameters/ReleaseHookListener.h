@@ -1,0 +1,46 @@
+#pragma once
+
+#include "component/ParameterInterface.h"
+
+#include <cstdint>
+#include <functional>
+#include <utility>
+
+namespace quorlin::testing {
+
+// A listener playing host code that runs when a parameter lets go of it: `onRelease` runs
+// once, when every reference but the test's own has been given back.
+class ReleaseHookListener final : public ParameterListenerInterface {
+public:
+    std::int32_t refCount = 1; // the test's own reference
+    int calls = 0;
+    std::function<void()> onRelease;
+    std::function<void(ParameterInterface*)> onChanged;
+
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override {
+        if (ParameterListenerInterfaceId.matches(iid)) {
+            AddRef();
+            *out = static_cast<ParameterListenerInterface*>(this);
+            return resultOk;
+        }
+        *out = nullptr;
+        return resultNoInterface;
+    }
+    std::uint32_t QUORLIN_CALL AddRef() override { return static_cast<std::uint32_t>(++refCount); }
+    std::uint32_t QUORLIN_CALL Release() override {
+        if (--refCount == 1 && onRelease) {
+            std::exchange(onRelease, nullptr)();
+        }
+        return static_cast<std::uint32_t>(refCount);
+    }
+    ResultCode QUORLIN_CALL unusedSlot4() override { return resultFalse; }
+    ResultCode QUORLIN_CALL parameterChanged(ParameterInterface* parameter, std::int32_t) override {
+        ++calls;
+        if (onChanged) {
+            onChanged(parameter);
+        }
+        return resultOk;
+    }
+};
+
+} // namespace quorlin::testing
