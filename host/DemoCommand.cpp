@@ -1,0 +1,35 @@
+#include "host/Commands.h"
+
+#include "host/DemoPhrase.h"
+#include "host/FileAccess.h"
+#include "host/MidiProcessor.h"
+#include "host/PluginLibrary.h"
+
+namespace quorlin::host {
+
+namespace {
+
+constexpr const char* demoSpeed = "40";
+
+} // namespace
+
+void runDemoCommand(const CommandLine& line, std::ostream& out) {
+    PluginLibrary library(pluginPathOf(line));
+    std::string speed = line.speed.value_or(demoSpeed);
+    EventLog log;
+    MidiProcessor processor([&library] { return library.createModule(); }, speed, &log);
+    MidiFile result = processor.process(demoPhrase());
+    writeFileAtomically(line.output, result.serialize());
+
+    out << "A legato run (C4 to G4, each note overlapping the next), three detached notes,\n"
+           "a C major chord and E4 struck four times, through the plug-in with the\n"
+           "portamento speed set to "
+        << speed
+        << ".\n"
+           "Controller 65 turns portamento on (127) only while another key is held;\n"
+           "controller 5 carries the speed.\n\n";
+    log.print(out);
+    out << "\nWrote " << line.output << '\n';
+}
+
+} // namespace quorlin::host

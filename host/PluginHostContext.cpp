@@ -1,0 +1,34 @@
+#include "host/PluginHostContext.h"
+
+#include "host/InterfacePointer.h"
+
+namespace quorlin::host {
+
+ResultCode PluginHostContext::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+    if (out == nullptr) {
+        return resultInvalidArgument;
+    }
+    if (sameInterfaceId(iid, UnknownInterfaceId)) {
+        AddRef();
+        *out = static_cast<HostContext*>(this);
+        return resultOk;
+    }
+    if (sameInterfaceId(iid, HostMidiServicesId)) {
+        return services.QueryInterface(iid, out);
+    }
+    *out = nullptr;
+    return resultNoInterface;
+}
+
+std::uint32_t PluginHostContext::AddRef() {
+    return static_cast<std::uint32_t>(++referenceCount);
+}
+
+std::uint32_t PluginHostContext::Release() {
+    if (referenceCount > 0) {
+        --referenceCount;
+    }
+    return static_cast<std::uint32_t>(referenceCount);
+}
+
+} // namespace quorlin::host

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "component/HostContext.h"
+#include "host/EventServices.h"
+
+namespace quorlin::host {
+
+// The context every instance is initialized with; it hands out the host's event services.
+// Like the services it belongs to the host and outlives every instance, so Release never
+// destroys it.
+class PluginHostContext final : public HostContext {
+public:
+    explicit PluginHostContext(EventServices& services) : services(services) {}
+    PluginHostContext(const PluginHostContext&) = delete;
+    PluginHostContext& operator=(const PluginHostContext&) = delete;
+    ~PluginHostContext() = default;
+
+    std::int32_t references() const { return referenceCount; }
+
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override;
+    std::uint32_t QUORLIN_CALL AddRef() override;
+    std::uint32_t QUORLIN_CALL Release() override;
+
+private:
+    EventServices& services;
+    std::int32_t referenceCount = 1; // the host's own
+};
+
+} // namespace quorlin::host

@@ -1,0 +1,162 @@
+#include "host/MidiProcessor.h"
+#include "ScriptedModule.h"
+#include "host/NoteLengths.h"
+
+#include <gtest/gtest.h>
+
+namespace quorlin::host {
+namespace {
+
+using testing::ModuleRecord;
+using testing::ScriptedModule;
+
+MidiEvent cc(std::uint32_t tick, std::uint8_t channel, std::uint8_t controller,
+             std::uint8_t value) {
+    return MidiEvent::channelMessage(tick, static_cast<std::uint8_t>(0xB0 | channel), controller,
+                                     value);
+}
+
+MidiEvent note(std::uint32_t tick, std::uint8_t status, std::uint8_t key, std::uint8_t velocity) {
+    return MidiEvent::channelMessage(tick, status, key, velocity);
+}
+
+MidiFile oneTrack(std::vector<MidiEvent> events, std::uint32_t endTick) {
+    MidiFile file;
+    file.format = 0;
+    file.division = 96;
+    file.tracks.push_back(MidiTrack{std::move(events), endTick});
+    return file;
+}
+
+class HostMidiProcessorTest : public ::testing::Test {
+protected:
+    MidiFile run(const MidiFile& file, EventLog* log = nullptr, std::int32_t laterPosition = -1) {
+        MidiProcessor processor(
+            [&] {
+                return InterfacePointer<ModuleInterface>(new ScriptedModule(record, laterPosition));
+            },
+            std::nullopt, log);
+        MidiFile result = processor.process(file);
+        // Every reference the modules took on the host's objects came back.
+        EXPECT_EQ(processor.eventServices().references(), 1);
+        EXPECT_EQ(processor.hostContext().references(), 1);
+        EXPECT_EQ(processor.eventServices().eventsInUse(), 0u);
+        return result;
+    }
+
+    ModuleRecord record;
+};
+
+TEST_F(HostMidiProcessorTest, DrivesAnInstanceThroughItsLifeAndKeepsChannelsAndBypassedEvents) {
+    const MidiEvent name = MidiEvent::meta(0, 0x03, {'x'});
+    const MidiEvent sysEx{10, 0xF0, 0, 0, {0x01, 0xF7}};
+    MidiFile file = oneTrack({name, note(0, 0x93, 60, 100), cc(10, 3, 7, 80), sysEx,
+                              note(10, 0x95, 62, 90), note(20, 0x93, 60, 0), note(30, 0x85, 62, 0)},
+                             40);
+    MidiFile result = run(file);
+
+    std::vector<MidiEvent> expected = {
+        cc(0, 3, 5, 40), // from the position call: the track's first channel
+        name,
+        cc(0, 3, 65, 1), // created while the note on channel 4 was processed
+        note(0, 0x93, 60, 100),
+        cc(10, 3, 7, 80),
+        sysEx,
+        cc(10, 5, 65, 1),
+        note(10, 0x95, 62, 90),
+        note(20, 0x93, 60, 0),
+        note(30, 0x85, 62, 0),
+    };
+    ASSERT_EQ(result.tracks.size(), 1u);
+    EXPECT_EQ(result.tracks[0].events, expected);
+    EXPECT_EQ(result.tracks[0].endTick, 40u);
+    EXPECT_EQ(result.format, 0);
+    EXPECT_EQ(result.division, 96);
+
+    // Statuses arrive without channel bits; note-ons carry the distance to their note-off.
+    std::vector<std::string> calls = {"initialize",
+                                      "start",
+                                      "time 0",
+                                      "event 144 60 100 at 0 length 20",
+                                      "time 10",
+                                      "event 176 7 80 at 10 length 0",
+                                      "event 144 62 90 at 10 length 20",
+                                      "time 20",
+                                      "event 144 60 0 at 20 length 0",
+                                      "time 30",
+                                      "event 128 62 0 at 30 length 0",
+                                      "stop",
+                                      "terminate"};
+    EXPECT_EQ(record.calls, calls);
+    EXPECT_EQ(record.created, 1);
+    EXPECT_EQ(record.destroyed, 1);
+}
+
+TEST_F(HostMidiProcessorTest, EachTrackWithNotesGetsItsOwnInstanceAndOthersStayAsTheyAre) {
+    MidiFile file;
+    file.format = 1;
+    file.division = 480;
+    MidiTrack tempo{{MidiEvent::meta(0, 0x51, {0x07, 0xA1, 0x20})}, 0};
+    MidiTrack controllers{{cc(0, 0, 7, 100), cc(5, 0, 10, 64)}, 5};
+    MidiTrack first{{note(0, 0x90, 60, 100), note(10, 0x80, 60, 0)}, 10};
+    MidiTrack second{{note(3, 0x91, 64, 100), note(9, 0x81, 64, 0)}, 12};
+    file.tracks = {tempo, controllers, first, second};
+
+    MidiFile result = run(file);
+    ASSERT_EQ(result.tracks.size(), 4u);
+    EXPECT_EQ(result.tracks[0], tempo);
+    EXPECT_EQ(result.tracks[1], controllers);
+    EXPECT_EQ(record.created, 2);
+    EXPECT_EQ(record.destroyed, 2);
+    // A fresh instance: the second track sees its first position call again.
+    EXPECT_EQ(result.tracks[3].events.front(), cc(3, 1, 5, 40));
+    EXPECT_EQ(result.tracks[3].endTick, 12u);
+}
+
+TEST_F(HostMidiProcessorTest, EventsSentForALaterPositionMoveThereAndExtendTheTrack) {
+    MidiFile file = oneTrack({note(0, 0x90, 60, 100), note(100, 0x80, 60, 0),
+                              note(100, 0x90, 62, 100), note(110, 0x80, 62, 0)},
+                             110);
+    MidiFile result = run(file, nullptr, 100);
+    const std::vector<MidiEvent>& events = result.tracks[0].events;
+    ASSERT_EQ(events.size(), 8u);
+    EXPECT_EQ(events[0], cc(0, 0, 5, 40));
+    EXPECT_EQ(events[3], cc(100, 0, 7, 99)); // sent first, so first at its tick
+    EXPECT_EQ(events[4], note(100, 0x80, 60, 0));
+
+    MidiFile beyond = run(file, nullptr, 500);
+    EXPECT_EQ(beyond.tracks[0].events.back(), cc(500, 0, 7, 99));
+    EXPECT_EQ(beyond.tracks[0].endTick, 500u);
+}
+
+TEST_F(HostMidiProcessorTest, LogHasARowPerEventAndPerProductivePositionCall) {
+    EventLog log;
+    MidiFile file = oneTrack(
+        {MidiEvent::meta(0, 0x03, {'x'}), note(0, 0x90, 60, 100), note(10, 0x80, 60, 0)}, 10);
+    run(file, &log);
+    const std::vector<EventLog::Row>& rows = log.entries();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_FALSE(rows[0].in.has_value());
+    EXPECT_EQ(rows[0].out, std::vector<MidiEvent>{cc(0, 0, 5, 40)});
+    EXPECT_EQ(rows[1].out, std::vector<MidiEvent>{*rows[1].in});
+    EXPECT_EQ(rows[2].out, (std::vector<MidiEvent>{cc(0, 0, 65, 1), note(0, 0x90, 60, 100)}));
+    EXPECT_EQ(rows[3].tick, 10u);
+    EXPECT_EQ(rows[3].track, 1u);
+}
+
+TEST(HostNoteLengthsTest, PairsEachNoteOnWithTheNoteOffThatEndsIt) {
+    MidiTrack track{{note(0, 0x90, 60, 100), // 0: ended by 4 (first open C4 ends first)
+                     note(5, 0x90, 60, 100), // 1: ended by 5
+                     note(6, 0x91, 60, 100), // 2: other channel, never ended
+                     note(8, 0x90, 64, 100), // 3: ended by the velocity 0 note-on
+                     note(10, 0x80, 60, 0),  // 4
+                     note(12, 0x80, 60, 0),  // 5
+                     note(15, 0x90, 64, 0),  // 6
+                     note(20, 0x80, 67, 0),  // 7: nothing to end
+                     MidiEvent::meta(20, 0x01, {})},
+                    20};
+    EXPECT_EQ(noteLengths(track), (std::vector<std::int32_t>{10, 7, 0, 7, 0, 0, 0, 0, 0}));
+}
+
+} // namespace
+} // namespace quorlin::host
