@@ -34,6 +34,13 @@ CORRUPT_FILES = {
 }
 
 
+EMULATED_CASES = {
+    "truncated.mid", "unknown-status.mid", "missing input", "output directory missing",
+    "speed out of range", "plug-in not a library", "plug-in without export",
+    "plug-in without module class", "unknown command",
+}
+
+
 def rich_file():
     """Two note tracks with meta, system-exclusive and running-status events."""
     first = bytes([0x00, 0xFF, 0x03, 0x02, 0x61, 0x62, 0x00, 0xF0, 0x02, 0x7E, 0xF7,
@@ -137,6 +144,9 @@ def main():
         ("process without output", ["process", good]),
         ("unknown option", ["info", "--colour"]),
     ]
+    if host.emulated:
+        # A Wine start costs seconds: one case of each kind of failure there, all of them natively.
+        cases = [case for case in cases if case[0] in EMULATED_CASES]
     for name, arguments in cases:
         result = host.run(*arguments)
         if result.returncode == 0:
