@@ -1,7 +1,7 @@
 #include "HeldNoteTable.h"
 
+#include <algorithm>
 #include <array>
-#include <vector>
 
 namespace quorlin {
 
@@ -13,45 +13,66 @@ std::int32_t wrappingSum(std::int32_t start, std::int32_t length) {
                                      static_cast<std::uint32_t>(length));
 }
 
+// The entry of `note`, or the place where it would go to keep the order.
+template <class Notes> auto lowerBound(Notes& notes, std::int32_t note) {
+    return std::lower_bound(
+        notes.begin(), notes.end(), note,
+        [](const HeldNote& entry, std::int32_t key) { return entry.note < key; });
+}
+
 } // namespace
 
-HeldNoteTable::HeldNoteTable()
-    : arena(buffer, sizeof buffer),
-      pool(std::pmr::pool_options{midiNoteCount, 0}, &arena),
-      notes(&pool) {}
+HeldNoteTable::HeldNoteTable() {
+    notes.reserve(midiNoteCount);
+}
 
 HeldNoteTable::~HeldNoteTable() = default;
 
 void HeldNoteTable::add(std::int32_t note, std::int32_t startPosition, std::int32_t length) {
     bool hasEnd = length > 0;
     HeldNote entry{note, startPosition, hasEnd ? wrappingSum(startPosition, length) : -1, hasEnd};
-    notes.insert_or_assign(note, entry);
+    auto place = lowerBound(notes, note);
+    if (place != notes.end() && place->note == note) {
+        *place = entry;
+    } else {
+        notes.insert(place, entry);
+    }
 }
 
-void HeldNoteTable::remove(std::int32_t note) { notes.erase(note); }
+void HeldNoteTable::remove(std::int32_t note) {
+    auto place = lowerBound(notes, note);
+    if (place != notes.end() && place->note == note) {
+        notes.erase(place);
+    }
+}
 
 void HeldNoteTable::prune(std::int32_t position) {
-    // Collect first, erase after, so nothing is erased while the map is walked. The list lives
-    // on the stack for every table the MIDI range can produce.
-    std::array<std::byte, midiNoteCount * sizeof(std::int32_t) + 64> scratch;
-    std::pmr::monotonic_buffer_resource scratchArena(scratch.data(), scratch.size());
-    std::pmr::vector<std::int32_t> ended(&scratchArena);
-    for (const auto& [note, entry] : notes) {
+    // Collect first, erase after, so nothing is erased while the table is walked. The list
+    // lives on the stack for every table the MIDI range can produce; only a table of more
+    // notes than that, with more of them ended, spills the rest to the heap.
+    std::array<std::int32_t, midiNoteCount> ended;
+    std::size_t endedCount = 0;
+    std::vector<std::int32_t> endedBeyond;
+    for (const HeldNote& entry : notes) {
         if (entry.hasEnd && entry.endPosition <= position) {
-            if (ended.empty()) {
-                ended.reserve(notes.size() > midiNoteCount ? notes.size() : midiNoteCount);
+            if (endedCount < ended.size()) {
+                ended[endedCount++] = entry.note;
+            } else {
+                endedBeyond.push_back(entry.note);
             }
-            ended.push_back(note);
         }
     }
-    for (std::int32_t note : ended) {
-        notes.erase(note);
+    for (std::size_t i = 0; i < endedCount; ++i) {
+        remove(ended[i]);
+    }
+    for (std::int32_t note : endedBeyond) {
+        remove(note);
     }
 }
 
 const HeldNote* HeldNoteTable::find(std::int32_t note) const {
-    auto it = notes.find(note);
-    return it == notes.end() ? nullptr : &it->second;
+    auto place = lowerBound(notes, note);
+    return place != notes.end() && place->note == note ? &*place : nullptr;
 }
 
 } // namespace quorlin

@@ -2,8 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
-#include <memory_resource>
+#include <vector>
 
 namespace quorlin {
 
@@ -14,9 +13,10 @@ struct HeldNote {
     bool hasEnd;
 };
 
-// The keys held at the present position, by note number. Storage comes from a pool inside the
-// table, sized for the 128 MIDI notes, so steady-state playing never touches the heap; note
-// numbers beyond that fall back to the heap.
+// The keys held at the present position, by note number: an ordered map kept as a sorted array,
+// since a handful of keys is the common case and every note-on walks them all. Room for the 128
+// MIDI notes is taken when the table is made, so steady-state playing never touches the heap;
+// only note numbers beyond that range can make it grow.
 class HeldNoteTable {
 public:
     HeldNoteTable();
@@ -30,20 +30,15 @@ public:
     // Erases every entry whose end is at or before `position`.
     void prune(std::int32_t position);
     std::uint32_t count() const { return static_cast<std::uint32_t>(notes.size()); }
-    void clear() { notes.clear(); }
+    void clear() { notes.clear(); } // keeps the room, so the next notes take none
 
     // Null when the note is not held.
     const HeldNote* find(std::int32_t note) const;
 
 private:
     static constexpr std::size_t midiNoteCount = 128;
-    // Room for the map nodes of all MIDI notes plus the pool's own bookkeeping.
-    static constexpr std::size_t poolBytes = 24 * 1024;
 
-    alignas(std::max_align_t) std::byte buffer[poolBytes];
-    std::pmr::monotonic_buffer_resource arena;
-    std::pmr::unsynchronized_pool_resource pool;
-    std::pmr::map<std::int32_t, HeldNote> notes;
+    std::vector<HeldNote> notes; // ascending by note number, one entry per note
 };
 
 } // namespace quorlin

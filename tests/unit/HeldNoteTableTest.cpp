@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <map>
+#include <random>
 
 namespace quorlin {
 namespace {
@@ -50,10 +52,10 @@ TEST(HeldNoteTableTest, AddReplacesEveryFieldOfAHeldNote) {
 
 TEST(HeldNoteTableTest, PruneRemovesOnlyEndedNotes) {
     HeldNoteTable table;
-    table.add(48, 0, 100);  // ends at 100
-    table.add(52, 0, 300);  // ends at 300
-    table.add(55, 0, 0);    // no end
-    table.add(-7, 0, 50);   // odd note numbers are still keys
+    table.add(48, 0, 100); // ends at 100
+    table.add(52, 0, 300); // ends at 300
+    table.add(55, 0, 0);   // no end
+    table.add(-7, 0, 50);  // odd note numbers are still keys
     table.prune(100);
     EXPECT_EQ(table.count(), 2u);
     EXPECT_EQ(table.find(48), nullptr);
@@ -95,6 +97,68 @@ TEST(HeldNoteTableTest, ManyDistinctNotesBeyondTheMidiRange) {
     EXPECT_EQ(table.count(), 1000u);
     table.prune(INT32_MAX);
     EXPECT_EQ(table.count(), 1000u - 333u); // every third note from -498 to 498 had an end
+}
+
+} // namespace
+} // namespace quorlin
+
+namespace quorlin {
+namespace {
+
+// The table against a plain ordered map doing the same operations, with note numbers and
+// positions far outside the MIDI range and ends that wrap.
+TEST(HeldNoteTableTest, BehavesLikeAnOrderedMapUnderRandomOperations) {
+    struct Model {
+        std::int32_t end;
+        bool hasEnd;
+        std::int32_t start;
+    };
+    std::map<std::int32_t, Model> model;
+    HeldNoteTable table;
+    std::mt19937 random(7);
+    auto pick = [&](std::int32_t low, std::int32_t high) {
+        return std::uniform_int_distribution<std::int32_t>(low, high)(random);
+    };
+    for (int step = 0; step < 200000; ++step) {
+        std::int32_t note = step % 7 == 0 ? pick(INT32_MIN, INT32_MAX) : pick(-20, 150);
+        std::int32_t position = step % 11 == 0 ? pick(INT32_MIN, INT32_MAX) : pick(0, 5000);
+        switch (pick(0, 5)) {
+        case 0:
+        case 1: {
+            std::int32_t length = step % 13 == 0 ? pick(INT32_MIN, INT32_MAX) : pick(-10, 600);
+            table.add(note, position, length);
+            std::int32_t end = static_cast<std::int32_t>(static_cast<std::uint32_t>(position) +
+                                                         static_cast<std::uint32_t>(length));
+            model[note] = {length > 0 ? end : -1, length > 0, position};
+            break;
+        }
+        case 2:
+            table.remove(note);
+            model.erase(note);
+            break;
+        case 3:
+        case 4:
+            table.prune(position);
+            std::erase_if(model, [&](const auto& entry) {
+                return entry.second.hasEnd && entry.second.end <= position;
+            });
+            break;
+        default:
+            if (step % 97 == 0) {
+                table.clear();
+                model.clear();
+            }
+        }
+        ASSERT_EQ(table.count(), model.size()) << "step " << step;
+        const HeldNote* held = table.find(note);
+        auto expected = model.find(note);
+        ASSERT_EQ(held != nullptr, expected != model.end()) << "step " << step;
+        if (held != nullptr) {
+            ASSERT_EQ(held->endPosition, expected->second.end);
+            ASSERT_EQ(held->hasEnd, expected->second.hasEnd);
+            ASSERT_EQ(held->startPosition, expected->second.start);
+        }
+    }
 }
 
 } // namespace

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "MinimalHostServices.h"
+#include "PluginRig.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <optional>
+
+namespace quorlin::bench {
+
+// What one iteration must make the host see. A value sum left empty is not checked.
+struct ExpectedOutput {
+    std::uint64_t created = 0;
+    std::uint64_t outputs = 0;
+    std::uint64_t forwards = 0;
+    std::optional<std::uint64_t> createdValueSum;
+};
+
+// Opened after warm-up, right before the timed loop; closed right after it. Closing sets the
+// counters the report reads ("units" per iteration and "allocations" per unit), fails the
+// benchmark when the host saw other output than expected, and fails the program when the heap
+// was touched.
+class SteadyStateWindow {
+public:
+    SteadyStateWindow(benchmark::State& state, MinimalHostServices& host,
+                      std::uint64_t unitsPerIteration);
+    void close(const ExpectedOutput& perIteration);
+
+private:
+    benchmark::State& state;
+    MinimalHostServices& host;
+    std::uint64_t units;
+    std::uint64_t allocationsBefore;
+};
+
+// Marks a benchmark failed, for the program's exit status as well as its report.
+void failRun(benchmark::State& state, const char* reason);
+
+// Fails the benchmark when its plug-in instance could not be set up; true when it is usable.
+bool usable(benchmark::State& state, const PluginRig& rig);
+
+// Whether any benchmark of this program failed.
+bool anyRunFailed();
+
+} // namespace quorlin::bench

@@ -1,0 +1,21 @@
+#include "MinimalHostContext.h"
+
+namespace quorlin::bench {
+
+ResultCode MinimalHostContext::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+    if (HostMidiServicesId.matches(iid)) {
+        return services.QueryInterface(iid, out);
+    }
+    *out = nullptr;
+    return resultNoInterface;
+}
+
+std::uint32_t MinimalHostContext::AddRef() {
+    return static_cast<std::uint32_t>(++referenceCount);
+}
+
+std::uint32_t MinimalHostContext::Release() {
+    return static_cast<std::uint32_t>(--referenceCount);
+}
+
+} // namespace quorlin::bench

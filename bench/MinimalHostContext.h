@@ -1,0 +1,24 @@
+#pragma once
+
+#include "MinimalHostServices.h"
+#include "component/HostContext.h"
+
+namespace quorlin::bench {
+
+// The context handed to initialize: it answers with the minimal services and nothing else.
+class MinimalHostContext final : public HostContext {
+public:
+    explicit MinimalHostContext(MinimalHostServices& services) : services(services) {}
+
+    std::int32_t references() const { return referenceCount; }
+
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override;
+    std::uint32_t QUORLIN_CALL AddRef() override;
+    std::uint32_t QUORLIN_CALL Release() override;
+
+private:
+    MinimalHostServices& services;
+    std::int32_t referenceCount = 1; // the benchmark's own
+};
+
+} // namespace quorlin::bench

@@ -1,0 +1,94 @@
+#include "MinimalHostServices.h"
+
+namespace quorlin::bench {
+
+MinimalHostServices::MinimalHostServices() {
+    for (std::size_t i = 0; i < poolSize; ++i) {
+        spare[i] = &pool[i];
+    }
+}
+
+ResultCode MinimalHostServices::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+    if (UnknownInterfaceId.matches(iid) || HostMidiServicesId.matches(iid)) {
+        AddRef();
+        *out = static_cast<HostMidiServices*>(this);
+        return resultOk;
+    }
+    *out = nullptr;
+    return resultNoInterface;
+}
+
+std::uint32_t MinimalHostServices::AddRef() {
+    return static_cast<std::uint32_t>(++referenceCount);
+}
+
+std::uint32_t MinimalHostServices::Release() {
+    return static_cast<std::uint32_t>(--referenceCount);
+}
+
+HostEvent* MinimalHostServices::createEvent(std::int32_t status, std::int32_t data1,
+                                            std::int32_t data2, std::int32_t) {
+    if (spareCount == 0) {
+        return nullptr; // the plug-in leaked every pooled event; the tally shows it
+    }
+    HostEvent* event = spare[--spareCount];
+    *event = HostEvent{status, data1, data2, 0, 0, 0};
+    ++counts.created;
+    counts.createdValueSum += static_cast<std::uint64_t>(data2);
+    return event;
+}
+
+ResultCode MinimalHostServices::releaseEvent(HostEvent* event) {
+    if (spareCount == poolSize) {
+        return resultInvalidArgument;
+    }
+    spare[spareCount++] = event;
+    ++counts.released;
+    return resultOk;
+}
+
+ResultCode MinimalHostServices::outputEvent(HostEvent*) {
+    ++counts.outputs;
+    return resultOk;
+}
+
+ResultCode MinimalHostServices::forwardEvent(HostEvent*) {
+    ++counts.forwards;
+    return resultOk;
+}
+
+ResultCode MinimalHostServices::setPosition(HostEvent* event, std::int32_t position) {
+    event->position = position;
+    return resultOk;
+}
+
+std::int32_t MinimalHostServices::getPosition(HostEvent* event) {
+    return event->position;
+}
+
+std::int32_t MinimalHostServices::getLength(HostEvent* event) {
+    return event->length;
+}
+
+ResultCode MinimalHostServices::setImmediate(HostEvent* event, std::int32_t on) {
+    event->immediate = on;
+    return resultOk;
+}
+
+std::int32_t MinimalHostServices::isImmediate(HostEvent* event) {
+    return event->immediate;
+}
+
+std::int32_t MinimalHostServices::getStatus(HostEvent* event) {
+    return event->status;
+}
+
+std::int32_t MinimalHostServices::getData1(HostEvent* event) {
+    return event->data1;
+}
+
+std::int32_t MinimalHostServices::getData2(HostEvent* event) {
+    return event->data2;
+}
+
+} // namespace quorlin::bench

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "BenchEvent.h"
+#include "component/HostMidiServices.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace quorlin::bench {
+
+// What the host saw leave the plug-in; checked after a run so that a benchmark that measured
+// the wrong thing fails instead of reporting a figure.
+struct HostTally {
+    std::uint64_t created = 0;
+    std::uint64_t released = 0;
+    std::uint64_t outputs = 0;
+    std::uint64_t forwards = 0;
+    // Sum of the values of created events: tells controllers 65 with 127 from those with 0.
+    std::uint64_t createdValueSum = 0;
+};
+
+// The cheapest host the plug-in can run on: reads are field loads, sends only count, and
+// created events come from a fixed pool. Nothing here touches the heap.
+class MinimalHostServices final : public HostMidiServices {
+public:
+    static constexpr std::size_t poolSize = 8;
+
+    MinimalHostServices();
+    MinimalHostServices(const MinimalHostServices&) = delete;
+    MinimalHostServices& operator=(const MinimalHostServices&) = delete;
+    ~MinimalHostServices() = default;
+
+    const HostTally& tally() const { return counts; }
+    void resetTally() { counts = HostTally{}; }
+    std::int32_t references() const { return referenceCount; }
+
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override;
+    std::uint32_t QUORLIN_CALL AddRef() override;
+    std::uint32_t QUORLIN_CALL Release() override;
+
+    HostEvent* QUORLIN_CALL createEvent(std::int32_t status, std::int32_t data1, std::int32_t data2,
+                                        std::int32_t fourth) override;
+    ResultCode QUORLIN_CALL unusedSlot5() override { return resultFalse; }
+    ResultCode QUORLIN_CALL unusedSlot6() override { return resultFalse; }
+    ResultCode QUORLIN_CALL releaseEvent(HostEvent* event) override;
+    ResultCode QUORLIN_CALL outputEvent(HostEvent* event) override;
+    ResultCode QUORLIN_CALL forwardEvent(HostEvent* event) override;
+    ResultCode QUORLIN_CALL setPosition(HostEvent* event, std::int32_t position) override;
+    std::int32_t QUORLIN_CALL getPosition(HostEvent* event) override;
+    ResultCode QUORLIN_CALL unusedSlot12() override { return resultFalse; }
+    std::int32_t QUORLIN_CALL getLength(HostEvent* event) override;
+    ResultCode QUORLIN_CALL setImmediate(HostEvent* event, std::int32_t on) override;
+    std::int32_t QUORLIN_CALL isImmediate(HostEvent* event) override;
+    ResultCode QUORLIN_CALL unusedSlot16() override { return resultFalse; }
+    ResultCode QUORLIN_CALL unusedSlot17() override { return resultFalse; }
+    std::int32_t QUORLIN_CALL getStatus(HostEvent* event) override;
+    ResultCode QUORLIN_CALL unusedSlot19() override { return resultFalse; }
+    std::int32_t QUORLIN_CALL getData1(HostEvent* event) override;
+    ResultCode QUORLIN_CALL unusedSlot21() override { return resultFalse; }
+    std::int32_t QUORLIN_CALL getData2(HostEvent* event) override;
+    ResultCode QUORLIN_CALL unusedSlot23() override { return resultFalse; }
+    ResultCode QUORLIN_CALL unusedSlot24() override { return resultFalse; }
+    ResultCode QUORLIN_CALL unusedSlot25() override { return resultFalse; }
+    ResultCode QUORLIN_CALL unusedSlot26() override { return resultFalse; }
+    ResultCode QUORLIN_CALL unusedSlot27() override { return resultFalse; }
+    ResultCode QUORLIN_CALL unusedSlot28() override { return resultFalse; }
+    ResultCode QUORLIN_CALL unusedSlot29() override { return resultFalse; }
+    ResultCode QUORLIN_CALL unusedSlot30() override { return resultFalse; }
+    ResultCode QUORLIN_CALL unusedSlot31() override { return resultFalse; }
+    ResultCode QUORLIN_CALL setHostOption(std::int32_t) override { return resultOk; }
+
+private:
+    std::int32_t referenceCount = 1; // the benchmark's own; never destroys the object
+    HostTally counts;
+    std::array<HostEvent, poolSize> pool;
+    std::array<HostEvent*, poolSize> spare;
+    std::size_t spareCount = poolSize;
+};
+
+} // namespace quorlin::bench
