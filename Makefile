@@ -8,7 +8,7 @@ PACKAGES := cmake ninja-build g++ libgtest-dev libbenchmark-dev \
 	wine wine32:i386 wine64 libxml2-utils pngcheck python3-mido python3-pil \
 	valgrind clang libclang-rt-14-dev
 
-.PHONY: all test demo toolchain build native win32 win64 sanitize clean
+.PHONY: all test demo bench fuzz memcheck listen toolchain native win32 win64 sanitize clean
 
 all: test
 
@@ -21,6 +21,10 @@ test: toolchain
 demo: toolchain
 	@cmake --preset native >/dev/null && cmake --build --preset native --target quorlin quorlin-host
 	@./build/native/quorlin-host demo
+
+# What one event costs, against the host's own cost, and the end-to-end rate.
+bench: toolchain
+	@sh bench/run-benchmarks.sh
 
 native sanitize win32 win64: toolchain
 	@sh cmake/test-presets.sh $@
