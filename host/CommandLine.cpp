@@ -57,8 +57,9 @@ const char* CommandLine::usage() {
            "  process IN.mid -o OUT.mid     run every track that holds notes through its\n"
            "          [--speed N|Off]       own plug-in instance; --speed sets the\n"
            "          [--log]               portamento speed, --log prints what went in\n"
-           "                                and what came out\n"
-           "  demo [-o FILE] [--speed N|Off]\n"
+           "          [--svg FILE]          and what came out, --svg draws the result as\n"
+           "                                a piano roll per track\n"
+           "  demo [-o FILE] [--speed N|Off] [--svg FILE]\n"
            "                                run a built-in phrase and print the table\n"
            "                                (writes quorlin-demo.mid by default)\n"
            "  skin --out DIR                write the skin description, its bitmaps and\n"
@@ -75,6 +76,7 @@ CommandLine CommandLine::parse(std::span<const std::string> arguments) {
     bool commandGiven = false;
     bool outputGiven = false;
     bool outputDirectoryGiven = false;
+    bool svgGiven = false;
     bool pluginGiven = false;
     std::vector<std::string> operands;
 
@@ -109,6 +111,9 @@ CommandLine CommandLine::parse(std::span<const std::string> arguments) {
         } else if (option.name == "--out") {
             line.outputDirectory = value();
             outputDirectoryGiven = true;
+        } else if (option.name == "--svg") {
+            line.svg = value();
+            svgGiven = true;
         } else if (option.name == "--speed") {
             line.speed = value();
         } else if (option.name == "--log") {
@@ -154,6 +159,7 @@ CommandLine CommandLine::parse(std::span<const std::string> arguments) {
         refuse(outputDirectoryGiven, "--out");
         refuse(line.speed.has_value(), "--speed");
         refuse(line.log, "--log");
+        refuse(svgGiven, "--svg");
         break;
     case Command::Process:
         refuse(outputDirectoryGiven, "--out");
@@ -176,15 +182,19 @@ CommandLine CommandLine::parse(std::span<const std::string> arguments) {
         refuse(outputGiven, "-o");
         refuse(line.speed.has_value(), "--speed");
         refuse(line.log, "--log");
+        refuse(svgGiven, "--svg");
         if (!outputDirectoryGiven) {
             throw usageError("skin needs an output directory (--out DIR)");
         }
         break;
     }
     if ((outputGiven && line.output.empty()) || (pluginGiven && line.pluginPath.empty()) ||
-        (outputDirectoryGiven && line.outputDirectory.empty()) ||
+        (outputDirectoryGiven && line.outputDirectory.empty()) || (svgGiven && line.svg.empty()) ||
         (line.command == Command::Process && line.input.empty())) {
         throw usageError("empty file name");
+    }
+    if (svgGiven && line.svg == line.output) {
+        throw usageError("the piano roll and the MIDI file need different names");
     }
     return line;
 }

@@ -16,6 +16,7 @@ struct CommandLine {
     std::string input;
     std::string output;
     std::string outputDirectory;
+    std::string svg; // empty: no piano roll
     std::optional<std::string> speed;
     bool log = false;
 

@@ -3,6 +3,7 @@
 #include "host/DemoPhrase.h"
 #include "host/FileAccess.h"
 #include "host/MidiProcessor.h"
+#include "host/PianoRoll.h"
 #include "host/PluginLibrary.h"
 
 namespace quorlin::host {
@@ -19,7 +20,18 @@ void runDemoCommand(const CommandLine& line, std::ostream& out) {
     EventLog log;
     MidiProcessor processor([&library] { return library.createModule(); }, speed, &log);
     MidiFile result = processor.process(demoPhrase());
-    writeFileAtomically(line.output, result.serialize());
+    std::vector<std::uint8_t> bytes = result.serialize();
+    std::string picture;
+    std::vector<OutputFile> files{{line.output, bytes}};
+    if (!line.svg.empty()) {
+        PianoRoll roll("Quorlin demo",
+                       "A legato run, detached notes, a chord and a repeated key through the "
+                       "plug-in, portamento speed " +
+                           speed);
+        picture = roll.svg(result);
+        files.push_back({line.svg, bytesOf(picture)});
+    }
+    writeFilesAtomically(files);
 
     out << "A legato run (C4 to G4, each note overlapping the next), three detached notes,\n"
            "a C major chord and E4 struck four times, through the plug-in with the\n"
@@ -30,6 +42,9 @@ void runDemoCommand(const CommandLine& line, std::ostream& out) {
            "controller 5 carries the speed.\n\n";
     log.print(out);
     out << "\nWrote " << line.output << '\n';
+    if (!line.svg.empty()) {
+        out << "Wrote " << line.svg << ": the piano roll\n";
+    }
 }
 
 } // namespace quorlin::host

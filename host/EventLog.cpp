@@ -9,13 +9,6 @@ namespace {
 
 constexpr int inColumnWidth = 40;
 
-std::string noteName(std::uint8_t note) {
-    static constexpr std::array<const char*, 12> names = {"C",  "C#", "D",  "D#", "E",  "F",
-                                                          "F#", "G",  "G#", "A",  "A#", "B"};
-    // Middle C, note 60, is C4.
-    return std::string(names[note % 12]) + std::to_string(note / 12 - 1);
-}
-
 std::string controllerMeaning(std::uint8_t controller, std::uint8_t value) {
     switch (controller) {
     case 5:
@@ -76,6 +69,12 @@ std::string describeMeta(const MidiEvent& event) {
 }
 
 } // namespace
+
+std::string EventLog::noteName(std::uint8_t note) {
+    static constexpr std::array<const char*, 12> names = {"C",  "C#", "D",  "D#", "E",  "F",
+                                                          "F#", "G",  "G#", "A",  "A#", "B"};
+    return std::string(names[note % 12]) + std::to_string(note / 12 - 1);
+}
 
 std::string EventLog::describe(const MidiEvent& event) {
     char text[96];

@@ -27,6 +27,8 @@ public:
 
     // One event in words, e.g. "Note On   ch 1  C4 (60)  vel 100".
     static std::string describe(const MidiEvent& event);
+    // Middle C, note 60, is "C4".
+    static std::string noteName(std::uint8_t note);
 
 private:
     std::vector<Row> rows;

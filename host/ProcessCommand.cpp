@@ -3,7 +3,10 @@
 #include "host/FileAccess.h"
 #include "host/HostError.h"
 #include "host/MidiProcessor.h"
+#include "host/PianoRoll.h"
 #include "host/PluginLibrary.h"
+
+#include <filesystem>
 
 namespace quorlin::host {
 
@@ -37,7 +40,17 @@ void runProcessCommand(const CommandLine& line, std::ostream& out) {
     } catch (const MidiFileError& error) {
         throw HostError(line.output + ": " + error.what());
     }
-    writeFileAtomically(line.output, bytes);
+    std::string picture;
+    std::vector<OutputFile> files{{line.output, bytes}};
+    if (!line.svg.empty()) {
+        std::string name = std::filesystem::path(line.input).filename().string();
+        PianoRoll roll("Quorlin: " + name, name + " through the plug-in, portamento speed " +
+                                               line.speed.value_or("left at Off") +
+                                               "; written to " + line.output);
+        picture = roll.svg(result);
+        files.push_back({line.svg, bytesOf(picture)});
+    }
+    writeFilesAtomically(files);
 
     if (line.log) {
         log.print(out);
@@ -50,6 +63,9 @@ void runProcessCommand(const CommandLine& line, std::ostream& out) {
     out << "Wrote " << line.output << ": format " << result.format << ", " << result.tracks.size()
         << " track(s), " << processed << " through the plug-in, " << eventCount(input)
         << " events in, " << eventCount(result) << " out\n";
+    if (!line.svg.empty()) {
+        out << "Wrote " << line.svg << ": the piano roll\n";
+    }
 }
 
 } // namespace quorlin::host

@@ -23,6 +23,9 @@ TEST(HostCommandLineTest, TakesEachCommandWithItsOptionsInAnyOrder) {
     EXPECT_EQ(process.speed, "Off");
     EXPECT_TRUE(process.log);
     EXPECT_EQ(process.pluginPath, "x.so");
+    EXPECT_TRUE(process.svg.empty());
+    EXPECT_EQ(parse({"process", "in.mid", "-o", "out.mid", "--svg", "roll.svg"}).svg, "roll.svg");
+    EXPECT_EQ(parse({"demo", "--svg=demo.svg"}).svg, "demo.svg");
 
     CommandLine demo = parse({"demo"});
     EXPECT_EQ(demo.command, Command::Demo);
@@ -57,6 +60,11 @@ TEST(HostCommandLineTest, RefusesWhatItCannotTakeAsAUsageError) {
         {"demo", "--log"},
         {"skin"},
         {"skin", "--out", "d", "--speed", "3"},
+        {"skin", "--out", "d", "--svg", "x.svg"},
+        {"info", "--svg", "x.svg"},
+        {"demo", "--svg"},
+        {"demo", "--svg", ""},
+        {"process", "in.mid", "-o", "same", "--svg", "same"},
     };
     for (const std::vector<std::string>& arguments : bad) {
         std::string line;

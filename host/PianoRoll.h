@@ -1,0 +1,26 @@
+#pragma once
+
+#include "host/MidiFile.h"
+
+#include <string>
+
+namespace quorlin::host {
+
+// A self-contained SVG picture of a file as it went out of the plug-in: per track that holds
+// notes, a piano roll (keys upwards, bars and beats across, notes that glide in set apart from
+// struck ones), the portamento time values sent as labelled marks and the portamento on/off
+// state as a band under it; a title, a caption and a legend above. All rolls share one time
+// scale. Short phrases are drawn wide enough to read; whole songs get a wider picture to scroll
+// through, with bar, key and value labels thinned so that none overlap.
+class PianoRoll {
+public:
+    PianoRoll(std::string title, std::string caption);
+
+    std::string svg(const MidiFile& file) const;
+
+private:
+    std::string title;
+    std::string caption;
+};
+
+} // namespace quorlin::host
