@@ -6,7 +6,7 @@ PRESETS_WINDOWS := win32 win64
 PACKAGES := cmake ninja-build g++ libgtest-dev libbenchmark-dev \
 	g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 \
 	wine wine32:i386 wine64 libxml2-utils pngcheck python3-mido python3-pil \
-	valgrind clang libclang-rt-14-dev
+	valgrind clang libclang-rt-14-dev fluidsynth timgm6mb-soundfont python3-numpy
 
 .PHONY: all test demo bench fuzz memcheck listen toolchain native win32 win64 sanitize clean
 
@@ -16,7 +16,7 @@ toolchain:
 	@PACKAGES="$(PACKAGES)" sh cmake/install-toolchain.sh
 
 test: toolchain
-	@sh cmake/test-presets.sh $(PRESETS_NATIVE) $(PRESETS_WINDOWS)
+	@sh cmake/test-presets.sh $(PRESETS_NATIVE) $(PRESETS_WINDOWS) memcheck fuzz-smoke
 
 demo: toolchain
 	@cmake --preset native >/dev/null && cmake --build --preset native --target quorlin quorlin-host
@@ -25,6 +25,19 @@ demo: toolchain
 # What one event costs, against the host's own cost, and the end-to-end rate.
 bench: toolchain
 	@sh bench/run-benchmarks.sh
+
+# The demo phrase rendered with FluidSynth, as played and through Quorlin, into build/listen/.
+listen: toolchain
+	@cmake --preset native >/dev/null && cmake --build --preset native --target quorlin quorlin-host
+	@sh tools/listen.sh build/native/quorlin-host build/listen
+
+# Each fuzzer for ten minutes (`make fuzz FUZZ_SECONDS=60` for less).
+FUZZ_SECONDS ?= 600
+fuzz: toolchain
+	@sh fuzz/run-fuzzers.sh --seconds $(FUZZ_SECONDS)
+
+memcheck: toolchain
+	@sh tests/reliability/run-memcheck.sh
 
 native sanitize win32 win64: toolchain
 	@sh cmake/test-presets.sh $@

@@ -1,12 +1,40 @@
 #!/bin/sh
 # Configures, builds and tests each named preset, then prints one summary line.
-# A preset whose toolchain is not installed is reported as not run.
+# A preset whose toolchain is not installed is reported as not run. Two further stages can be
+# named: fuzz-smoke (each fuzzer for a few seconds) and memcheck (valgrind over the native
+# suites); each ends with its own "NAME: N passed, N failed" line.
 passed=0
 failed=0
 skipped=0
 report=""
 status=0
+stage() {
+    name="$1"
+    shift
+    echo "== $name"
+    log="build/$name.log"
+    mkdir -p build
+    "$@" 2>&1 | tee "$log"
+    line=$(grep -E '^[a-z-]+: [0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
+    good=$(echo "$line" | sed -n 's/.*: \([0-9]*\) passed, \([0-9]*\) failed.*/\1/p')
+    bad=$(echo "$line" | sed -n 's/.*: \([0-9]*\) passed, \([0-9]*\) failed.*/\2/p')
+    good=${good:-0}
+    bad=${bad:-1}
+    passed=$((passed + good))
+    failed=$((failed + bad))
+    report="$report $name:$good/$((good + bad))"
+    [ "$bad" -eq 0 ] || status=1
+}
+
 for preset in "$@"; do
+    case "$preset" in
+        fuzz-smoke)
+            stage fuzz-smoke sh fuzz/run-fuzzers.sh --smoke
+            continue ;;
+        memcheck)
+            stage memcheck sh tests/reliability/run-memcheck.sh
+            continue ;;
+    esac
     case "$preset" in
         win32) compiler=i686-w64-mingw32-g++-posix ;;
         win64) compiler=x86_64-w64-mingw32-g++-posix ;;
