@@ -1,6 +1,6 @@
 #include "BenchmarkOutcome.h"
 
-#include "AllocationCounter.h"
+#include "tests/host/CountingAllocator.h"
 
 #include <cstdio>
 
@@ -16,11 +16,12 @@ SteadyStateWindow::SteadyStateWindow(benchmark::State& state, MinimalHostService
                                      std::uint64_t unitsPerIteration)
     : state(state), host(host), units(unitsPerIteration) {
     host.resetTally();
-    allocationsBefore = allocationCount();
+    allocationsBefore = static_cast<std::uint64_t>(quorlin::testing::allocationCount());
 }
 
 void SteadyStateWindow::close(const ExpectedOutput& perIteration) {
-    std::uint64_t allocations = allocationCount() - allocationsBefore;
+    std::uint64_t allocations =
+        static_cast<std::uint64_t>(quorlin::testing::allocationCount()) - allocationsBefore;
     auto iterations = static_cast<std::uint64_t>(state.iterations());
     state.counters["units"] = static_cast<double>(units);
     state.counters["allocations"] =

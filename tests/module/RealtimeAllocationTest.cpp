@@ -1,33 +1,15 @@
-// The event path must not touch the heap once warmed up. This program replaces the global
-// allocator to count every allocation made while events flow.
+// The event path must not touch the heap once warmed up. This program counts every allocation
+// made while events flow.
 
 #include "component/ModuleInterfaces.h"
 #include "factory/ProductClass.h"
 #include "module/MidiModuleBase.h"
+#include "tests/host/CountingAllocator.h"
 #include "tests/host/RecordingHostContext.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
 #include <random>
-
-namespace {
-
-long allocations = 0;
-
-} // namespace
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size)) {
-        return p;
-    }
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace quorlin::testing {
 namespace {
@@ -69,9 +51,9 @@ TEST(RealtimeAllocationTest, EventsAndPositionsDoNotAllocateInSteadyState) {
         module->processEvent(services.makeEvent(144, note, 1, 0, 0, 0));
     }
     module->stop(0);
-    long before = allocations;
+    std::int64_t before = allocationCount();
     drive(2000, events.size());
-    long during = allocations - before;
+    std::int64_t during = allocationCount() - before;
     EXPECT_EQ(during, 0) << "allocations per event: "
                          << static_cast<double>(during) / static_cast<double>(events.size() - 2000);
 

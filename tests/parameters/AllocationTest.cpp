@@ -1,6 +1,6 @@
 // Running out of memory, and the paths that must not allocate at all.
 
-#include "CountingAllocator.h"
+#include "tests/host/CountingAllocator.h"
 #include "FakeOwner.h"
 #include "RegistryCheck.h"
 #include "parameters/ChangeTimer.h"

@@ -4,8 +4,9 @@
 
 namespace quorlin::testing {
 
-// The test program's global operator new counts allocations and can be told to fail. Linked
-// only into the suite that needs it, since it replaces allocation for the whole program.
+// The program's global operator new, in its plain, array and nothrow forms, counts allocations
+// and can be told to fail. Linked only into programs that need it (target
+// quorlin_counting_allocator), since it replaces allocation for the whole program.
 
 std::int64_t allocationCount();
 

@@ -48,6 +48,22 @@ void* operator new(std::size_t size) {
 void* operator new[](std::size_t size) {
     return quorlin::testing::allocate(size);
 }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return quorlin::testing::allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return operator new(size, std::nothrow);
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept {
+    std::free(memory);
+}
+void operator delete[](void* memory, const std::nothrow_t&) noexcept {
+    std::free(memory);
+}
 void operator delete(void* memory) noexcept {
     std::free(memory);
 }
