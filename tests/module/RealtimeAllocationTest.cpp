@@ -2,6 +2,7 @@
 // made while events flow.
 
 #include "component/ModuleInterfaces.h"
+#include "factory/PluginFactory.h"
 #include "factory/ProductClass.h"
 #include "module/MidiModuleBase.h"
 #include "tests/host/CountingAllocator.h"
@@ -59,6 +60,34 @@ TEST(RealtimeAllocationTest, EventsAndPositionsDoNotAllocateInSteadyState) {
 
     module->terminate();
     module->Release();
+}
+
+} // namespace
+} // namespace quorlin::testing
+
+namespace quorlin::testing {
+namespace {
+
+TEST(OutOfMemoryTest, FactoryAndCreationAnswerInsteadOfThrowing) {
+    failAllocationsAfter(0);
+    FactoryInterface* noFactory = acquirePluginFactory();
+    UnknownInterface* noInstance = createProductInstance(const_cast<ClassInfo*>(&productClassInfo));
+    stopFailingAllocations();
+    EXPECT_EQ(noFactory, nullptr);
+    EXPECT_EQ(noInstance, nullptr);
+    EXPECT_EQ(PluginFactory::singleton(), nullptr);
+
+    FactoryInterface* factory = acquirePluginFactory();
+    ASSERT_NE(factory, nullptr);
+    void* out = factory;
+    failAllocationsAfter(0);
+    ResultCode result =
+        factory->createInstance(reinterpret_cast<const InterfaceIdBytes*>(productClassInfo.classId),
+                                ModuleInterfaceId.raw(), &out);
+    stopFailingAllocations();
+    EXPECT_EQ(result, resultNoInterface);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(factory->Release(), 0u);
 }
 
 } // namespace
