@@ -1,7 +1,6 @@
 #!/usr/bin/python3
 """quorlin-host info, demo and skin against the real plug-in library."""
 
-import argparse
 import base64
 import json
 import os
@@ -99,12 +98,7 @@ def check_skin(host, work):
 
 
 def main():
-    own, command = hostcheck.split_command_line(sys.argv[1:])
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--work", required=True)
-    options = parser.parse_args(own)
-    host = hostcheck.Host(command)
-    host.probe()
+    host, options = hostcheck.start(sys.argv[1:])
     os.makedirs(options.work, exist_ok=True)
     try:
         import mido

@@ -9,7 +9,6 @@ track's first tick on the track's first channel; everything else comes out uncha
 order. Tracks without notes are copied as they are.
 """
 
-import argparse
 import os
 import re
 import sys
@@ -208,12 +207,7 @@ def check_raw_escape(host, work):
 
 
 def main():
-    own, command = hostcheck.split_command_line(sys.argv[1:])
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--work", required=True)
-    options = parser.parse_args(own)
-    host = hostcheck.Host(command)
-    host.probe()
+    host, options = hostcheck.start(sys.argv[1:])
     os.makedirs(options.work, exist_ok=True)
 
     files = {"format0": format0_file(), "format1": format1_file()}

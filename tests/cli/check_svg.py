@@ -6,7 +6,6 @@ track that holds notes, a bar per note, a band segment wherever controller 65 we
 or more (until it went out below 64 on every channel), a mark per controller 5 with its value.
 """
 
-import argparse
 import os
 import shutil
 import sys
@@ -272,12 +271,7 @@ def check_refusals(host, work):
 
 
 def main():
-    own, command = hostcheck.split_command_line(sys.argv[1:])
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--work", required=True)
-    options = parser.parse_args(own)
-    host = hostcheck.Host(command)
-    host.probe()
+    host, options = hostcheck.start(sys.argv[1:])
     shutil.rmtree(options.work, ignore_errors=True)
     os.makedirs(options.work)
     check_demo(host, options.work)

@@ -4,6 +4,7 @@ Every script takes its own options, then `--`, then the command that starts the 
 program alone natively, or a runner (such as the Wine launcher) followed by the program.
 """
 
+import argparse
 import os
 import subprocess
 import sys
@@ -47,6 +48,18 @@ class Host:
             # The emulator may add lines of its own; only the host's count.
             lines = [line for line in lines if line.startswith("quorlin-host:")]
         return lines
+
+
+def start(argv):
+    """The common start of a check script: its own --work folder, then the host command line.
+    Returns the probed host and the parsed options."""
+    own, command = split_command_line(argv)
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--work", required=True)
+    options = parser.parse_args(own)
+    host = Host(command)
+    host.probe()
+    return host, options
 
 
 def fail(message, result=None):
