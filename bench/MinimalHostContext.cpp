@@ -2,7 +2,7 @@
 
 namespace quorlin::bench {
 
-ResultCode MinimalHostContext::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+ResultCode MinimalHostContext::QueryInterface(const InterfaceIdBytes* iid, void** out) noexcept {
     if (HostMidiServicesId.matches(iid)) {
         return services.QueryInterface(iid, out);
     }
@@ -10,11 +10,11 @@ ResultCode MinimalHostContext::QueryInterface(const InterfaceIdBytes* iid, void*
     return resultNoInterface;
 }
 
-std::uint32_t MinimalHostContext::AddRef() {
+std::uint32_t MinimalHostContext::AddRef() noexcept {
     return static_cast<std::uint32_t>(++referenceCount);
 }
 
-std::uint32_t MinimalHostContext::Release() {
+std::uint32_t MinimalHostContext::Release() noexcept {
     return static_cast<std::uint32_t>(--referenceCount);
 }
 

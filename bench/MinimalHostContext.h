@@ -12,9 +12,10 @@ public:
 
     std::int32_t references() const { return referenceCount; }
 
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override;
-    std::uint32_t QUORLIN_CALL AddRef() override;
-    std::uint32_t QUORLIN_CALL Release() override;
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
+                                           void** out) noexcept override;
+    std::uint32_t QUORLIN_CALL AddRef() noexcept override;
+    std::uint32_t QUORLIN_CALL Release() noexcept override;
 
 private:
     MinimalHostServices& services;

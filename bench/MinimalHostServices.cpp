@@ -8,7 +8,7 @@ MinimalHostServices::MinimalHostServices() {
     }
 }
 
-ResultCode MinimalHostServices::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+ResultCode MinimalHostServices::QueryInterface(const InterfaceIdBytes* iid, void** out) noexcept {
     if (UnknownInterfaceId.matches(iid) || HostMidiServicesId.matches(iid)) {
         AddRef();
         *out = static_cast<HostMidiServices*>(this);
@@ -18,16 +18,16 @@ ResultCode MinimalHostServices::QueryInterface(const InterfaceIdBytes* iid, void
     return resultNoInterface;
 }
 
-std::uint32_t MinimalHostServices::AddRef() {
+std::uint32_t MinimalHostServices::AddRef() noexcept {
     return static_cast<std::uint32_t>(++referenceCount);
 }
 
-std::uint32_t MinimalHostServices::Release() {
+std::uint32_t MinimalHostServices::Release() noexcept {
     return static_cast<std::uint32_t>(--referenceCount);
 }
 
 HostEvent* MinimalHostServices::createEvent(std::int32_t status, std::int32_t data1,
-                                            std::int32_t data2, std::int32_t) {
+                                            std::int32_t data2, std::int32_t) noexcept {
     if (spareCount == 0) {
         return nullptr; // the plug-in leaked every pooled event; the tally shows it
     }
@@ -38,7 +38,7 @@ HostEvent* MinimalHostServices::createEvent(std::int32_t status, std::int32_t da
     return event;
 }
 
-ResultCode MinimalHostServices::releaseEvent(HostEvent* event) {
+ResultCode MinimalHostServices::releaseEvent(HostEvent* event) noexcept {
     if (spareCount == poolSize) {
         return resultInvalidArgument;
     }
@@ -47,47 +47,47 @@ ResultCode MinimalHostServices::releaseEvent(HostEvent* event) {
     return resultOk;
 }
 
-ResultCode MinimalHostServices::outputEvent(HostEvent*) {
+ResultCode MinimalHostServices::outputEvent(HostEvent*) noexcept {
     ++counts.outputs;
     return resultOk;
 }
 
-ResultCode MinimalHostServices::forwardEvent(HostEvent*) {
+ResultCode MinimalHostServices::forwardEvent(HostEvent*) noexcept {
     ++counts.forwards;
     return resultOk;
 }
 
-ResultCode MinimalHostServices::setPosition(HostEvent* event, std::int32_t position) {
+ResultCode MinimalHostServices::setPosition(HostEvent* event, std::int32_t position) noexcept {
     event->position = position;
     return resultOk;
 }
 
-std::int32_t MinimalHostServices::getPosition(HostEvent* event) {
+std::int32_t MinimalHostServices::getPosition(HostEvent* event) noexcept {
     return event->position;
 }
 
-std::int32_t MinimalHostServices::getLength(HostEvent* event) {
+std::int32_t MinimalHostServices::getLength(HostEvent* event) noexcept {
     return event->length;
 }
 
-ResultCode MinimalHostServices::setImmediate(HostEvent* event, std::int32_t on) {
+ResultCode MinimalHostServices::setImmediate(HostEvent* event, std::int32_t on) noexcept {
     event->immediate = on;
     return resultOk;
 }
 
-std::int32_t MinimalHostServices::isImmediate(HostEvent* event) {
+std::int32_t MinimalHostServices::isImmediate(HostEvent* event) noexcept {
     return event->immediate;
 }
 
-std::int32_t MinimalHostServices::getStatus(HostEvent* event) {
+std::int32_t MinimalHostServices::getStatus(HostEvent* event) noexcept {
     return event->status;
 }
 
-std::int32_t MinimalHostServices::getData1(HostEvent* event) {
+std::int32_t MinimalHostServices::getData1(HostEvent* event) noexcept {
     return event->data1;
 }
 
-std::int32_t MinimalHostServices::getData2(HostEvent* event) {
+std::int32_t MinimalHostServices::getData2(HostEvent* event) noexcept {
     return event->data2;
 }
 

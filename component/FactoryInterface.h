@@ -36,18 +36,19 @@ static_assert(offsetof(ClassInfo, name) == 52);
 
 class FactoryInterface : public UnknownInterface {
 public:
-    virtual ResultCode QUORLIN_CALL getFactoryInfo(FactoryInfo* info) = 0;                 // 4
-    virtual std::int32_t QUORLIN_CALL countClasses() = 0;                                  // 5
-    virtual ResultCode QUORLIN_CALL getClassInfo(std::int32_t index, ClassInfo* info) = 0; // 6
+    virtual ResultCode QUORLIN_CALL getFactoryInfo(FactoryInfo* info) noexcept = 0; // 4
+    virtual std::int32_t QUORLIN_CALL countClasses() noexcept = 0;                  // 5
+    virtual ResultCode QUORLIN_CALL getClassInfo(std::int32_t index,
+                                                 ClassInfo* info) noexcept = 0; // 6
     virtual ResultCode QUORLIN_CALL createInstance(const InterfaceIdBytes* classId,
                                                    const InterfaceIdBytes* iid,
-                                                   void** out) = 0; // 7
+                                                   void** out) noexcept = 0; // 7
     // Place 8 and last; the host never calls it.
     virtual ~FactoryInterface() = default;
 };
 
 // The library's one export.
-using GetPluginFactoryFunction = FactoryInterface* (QUORLIN_CALL*)();
+using GetPluginFactoryFunction = FactoryInterface*(QUORLIN_CALL*)();
 inline constexpr const char* pluginFactoryExportName = "GetPluginFactory";
 
 } // namespace quorlin

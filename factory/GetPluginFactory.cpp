@@ -2,6 +2,6 @@
 
 #include "PluginFactory.h"
 
-extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory() {
+extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory() noexcept {
     return quorlin::acquirePluginFactory();
 }

@@ -22,18 +22,22 @@ PluginFactory::~PluginFactory() {
     }
 }
 
-PluginFactory* PluginFactory::singleton() { return liveFactory; }
+PluginFactory* PluginFactory::singleton() {
+    return liveFactory;
+}
 
-ResultCode PluginFactory::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+ResultCode PluginFactory::QueryInterface(const InterfaceIdBytes* iid, void** out) noexcept {
     return answerQueryInterface(iid, out,
                                 {{&UnknownInterfaceId, static_cast<FactoryInterface*>(this)},
                                  {&FactoryInterfaceId, static_cast<FactoryInterface*>(this)}},
                                 *this);
 }
 
-std::uint32_t PluginFactory::AddRef() { return refCount.add(); }
+std::uint32_t PluginFactory::AddRef() noexcept {
+    return refCount.add();
+}
 
-std::uint32_t PluginFactory::Release() {
+std::uint32_t PluginFactory::Release() noexcept {
     std::uint32_t remaining = refCount.drop();
     if (remaining == 0) {
         delete this;
@@ -41,16 +45,18 @@ std::uint32_t PluginFactory::Release() {
     return remaining;
 }
 
-ResultCode PluginFactory::getFactoryInfo(FactoryInfo* info) {
+ResultCode PluginFactory::getFactoryInfo(FactoryInfo* info) noexcept {
     if (info != nullptr) {
         std::memcpy(info, &factoryInfo, sizeof factoryInfo);
     }
     return resultOk;
 }
 
-std::int32_t PluginFactory::countClasses() { return classCount; }
+std::int32_t PluginFactory::countClasses() noexcept {
+    return classCount;
+}
 
-ResultCode PluginFactory::getClassInfo(std::int32_t index, ClassInfo* info) {
+ResultCode PluginFactory::getClassInfo(std::int32_t index, ClassInfo* info) noexcept {
     if (info == nullptr || index < 0 || index >= classCount) {
         return resultInvalidArgument;
     }
@@ -59,7 +65,7 @@ ResultCode PluginFactory::getClassInfo(std::int32_t index, ClassInfo* info) {
 }
 
 ResultCode PluginFactory::createInstance(const InterfaceIdBytes* classId,
-                                         const InterfaceIdBytes* iid, void** out) {
+                                         const InterfaceIdBytes* iid, void** out) noexcept {
     for (std::int32_t row = 0; row < classCount; ++row) {
         const ClassEntry& entry = classes[row];
         if (!InterfaceId(entry.info.classId).matches(classId)) {

@@ -28,14 +28,16 @@ public:
     PluginFactory& operator=(const PluginFactory&) = delete;
     ~PluginFactory() override;
 
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override;
-    std::uint32_t QUORLIN_CALL AddRef() override;
-    std::uint32_t QUORLIN_CALL Release() override;
-    ResultCode QUORLIN_CALL getFactoryInfo(FactoryInfo* info) override;
-    std::int32_t QUORLIN_CALL countClasses() override;
-    ResultCode QUORLIN_CALL getClassInfo(std::int32_t index, ClassInfo* info) override;
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
+                                           void** out) noexcept override;
+    std::uint32_t QUORLIN_CALL AddRef() noexcept override;
+    std::uint32_t QUORLIN_CALL Release() noexcept override;
+    ResultCode QUORLIN_CALL getFactoryInfo(FactoryInfo* info) noexcept override;
+    std::int32_t QUORLIN_CALL countClasses() noexcept override;
+    ResultCode QUORLIN_CALL getClassInfo(std::int32_t index, ClassInfo* info) noexcept override;
     ResultCode QUORLIN_CALL createInstance(const InterfaceIdBytes* classId,
-                                           const InterfaceIdBytes* iid, void** out) override;
+                                           const InterfaceIdBytes* iid,
+                                           void** out) noexcept override;
 
     // At most tableRows - 1 classes are accepted; the last row stays empty.
     bool registerClass(const ClassInfo* info, ClassCreateFunction create, void* userData);

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <iterator>
 
-extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory();
+extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory() noexcept;
 
 namespace quorlin::reliability {
 

@@ -15,7 +15,7 @@
 #include <memory>
 #include <stdexcept>
 
-extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory();
+extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory() noexcept;
 
 namespace quorlin::reliability {
 
@@ -40,24 +40,28 @@ public:
     int changes = 0;
     std::int32_t lastTag = 0;
 
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes*, void** out) override {
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes*, void** out) noexcept override {
         *out = nullptr;
         return resultNoInterface;
     }
-    std::uint32_t QUORLIN_CALL AddRef() override { return 1; }
-    std::uint32_t QUORLIN_CALL Release() override { return 1; }
-    ResultCode QUORLIN_CALL findParameter(const char*, ParameterInterface** out) override {
+    std::uint32_t QUORLIN_CALL AddRef() noexcept override { return 1; }
+    std::uint32_t QUORLIN_CALL Release() noexcept override { return 1; }
+    ResultCode QUORLIN_CALL findParameter(const char*, ParameterInterface** out) noexcept override {
         *out = nullptr;
         return resultFalse;
     }
-    ResultCode QUORLIN_CALL parameterChanged(ParameterInterface*, std::int32_t tag) override {
+    ResultCode QUORLIN_CALL parameterChanged(ParameterInterface*,
+                                             std::int32_t tag) noexcept override {
         ++changes;
         lastTag = tag;
         return resultOk;
     }
-    std::int32_t QUORLIN_CALL getParameterCount() override { return 0; }
-    ResultCode QUORLIN_CALL getParameterName(std::int32_t, char*) override { return resultFalse; }
-    ResultCode QUORLIN_CALL getParameterByTag(std::int32_t, ParameterInterface** out) override {
+    std::int32_t QUORLIN_CALL getParameterCount() noexcept override { return 0; }
+    ResultCode QUORLIN_CALL getParameterName(std::int32_t, char*) noexcept override {
+        return resultFalse;
+    }
+    ResultCode QUORLIN_CALL getParameterByTag(std::int32_t,
+                                              ParameterInterface** out) noexcept override {
         *out = nullptr;
         return resultFalse;
     }

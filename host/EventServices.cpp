@@ -37,7 +37,7 @@ void EventServices::direct(std::vector<MidiEvent>* target, std::uint32_t tick,
     currentChannel = channel;
 }
 
-ResultCode EventServices::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+ResultCode EventServices::QueryInterface(const InterfaceIdBytes* iid, void** out) noexcept {
     if (out == nullptr) {
         return resultInvalidArgument;
     }
@@ -50,11 +50,11 @@ ResultCode EventServices::QueryInterface(const InterfaceIdBytes* iid, void** out
     return resultNoInterface;
 }
 
-std::uint32_t EventServices::AddRef() {
+std::uint32_t EventServices::AddRef() noexcept {
     return static_cast<std::uint32_t>(++referenceCount);
 }
 
-std::uint32_t EventServices::Release() {
+std::uint32_t EventServices::Release() noexcept {
     if (referenceCount > 0) {
         --referenceCount;
     }
@@ -62,7 +62,7 @@ std::uint32_t EventServices::Release() {
 }
 
 HostEvent* EventServices::createEvent(std::int32_t status, std::int32_t data1, std::int32_t data2,
-                                      std::int32_t) {
+                                      std::int32_t) noexcept {
     HostEvent* event = nullptr;
     if (spare.empty()) {
         try {
@@ -87,7 +87,7 @@ HostEvent* EventServices::createEvent(std::int32_t status, std::int32_t data1, s
     return event;
 }
 
-ResultCode EventServices::releaseEvent(HostEvent* event) {
+ResultCode EventServices::releaseEvent(HostEvent* event) noexcept {
     if (event == nullptr || !event->createdByPlugin || event->released) {
         return resultInvalidArgument;
     }
@@ -96,12 +96,12 @@ ResultCode EventServices::releaseEvent(HostEvent* event) {
     return resultOk;
 }
 
-ResultCode EventServices::outputEvent(HostEvent* event) {
+ResultCode EventServices::outputEvent(HostEvent* event) noexcept {
     return send(event);
 }
 
 // The host plays everything it is given in order, so both ways out end in the same place.
-ResultCode EventServices::forwardEvent(HostEvent* event) {
+ResultCode EventServices::forwardEvent(HostEvent* event) noexcept {
     return send(event);
 }
 
@@ -130,7 +130,7 @@ ResultCode EventServices::send(HostEvent* event) {
     return resultOk;
 }
 
-ResultCode EventServices::setPosition(HostEvent* event, std::int32_t position) {
+ResultCode EventServices::setPosition(HostEvent* event, std::int32_t position) noexcept {
     if (event == nullptr) {
         return resultInvalidArgument;
     }
@@ -138,15 +138,15 @@ ResultCode EventServices::setPosition(HostEvent* event, std::int32_t position) {
     return resultOk;
 }
 
-std::int32_t EventServices::getPosition(HostEvent* event) {
+std::int32_t EventServices::getPosition(HostEvent* event) noexcept {
     return event == nullptr ? 0 : event->position;
 }
 
-std::int32_t EventServices::getLength(HostEvent* event) {
+std::int32_t EventServices::getLength(HostEvent* event) noexcept {
     return event == nullptr ? 0 : event->length;
 }
 
-ResultCode EventServices::setImmediate(HostEvent* event, std::int32_t on) {
+ResultCode EventServices::setImmediate(HostEvent* event, std::int32_t on) noexcept {
     if (event == nullptr) {
         return resultInvalidArgument;
     }
@@ -154,19 +154,19 @@ ResultCode EventServices::setImmediate(HostEvent* event, std::int32_t on) {
     return resultOk;
 }
 
-std::int32_t EventServices::isImmediate(HostEvent* event) {
+std::int32_t EventServices::isImmediate(HostEvent* event) noexcept {
     return event != nullptr && event->immediate ? 1 : 0;
 }
 
-std::int32_t EventServices::getStatus(HostEvent* event) {
+std::int32_t EventServices::getStatus(HostEvent* event) noexcept {
     return event == nullptr ? 0 : event->status;
 }
 
-std::int32_t EventServices::getData1(HostEvent* event) {
+std::int32_t EventServices::getData1(HostEvent* event) noexcept {
     return event == nullptr ? 0 : event->data1;
 }
 
-std::int32_t EventServices::getData2(HostEvent* event) {
+std::int32_t EventServices::getData2(HostEvent* event) noexcept {
     return event == nullptr ? 0 : event->data2;
 }
 

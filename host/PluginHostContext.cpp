@@ -4,7 +4,7 @@
 
 namespace quorlin::host {
 
-ResultCode PluginHostContext::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+ResultCode PluginHostContext::QueryInterface(const InterfaceIdBytes* iid, void** out) noexcept {
     if (out == nullptr) {
         return resultInvalidArgument;
     }
@@ -20,11 +20,11 @@ ResultCode PluginHostContext::QueryInterface(const InterfaceIdBytes* iid, void**
     return resultNoInterface;
 }
 
-std::uint32_t PluginHostContext::AddRef() {
+std::uint32_t PluginHostContext::AddRef() noexcept {
     return static_cast<std::uint32_t>(++referenceCount);
 }
 
-std::uint32_t PluginHostContext::Release() {
+std::uint32_t PluginHostContext::Release() noexcept {
     if (referenceCount > 0) {
         --referenceCount;
     }

@@ -17,7 +17,7 @@ MidiModuleBase::MidiModuleBase(const void* classIdBytes) : classId(classIdBytes)
 // objects, and the library's unload stops a timer left running.
 MidiModuleBase::~MidiModuleBase() = default;
 
-ResultCode MidiModuleBase::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+ResultCode MidiModuleBase::QueryInterface(const InterfaceIdBytes* iid, void** out) noexcept {
     const std::array<InterfaceMapEntry, 9> rows{{
         {&UnknownInterfaceId, static_cast<ModuleInterface*>(this)},
         {&ModuleInterfaceId, static_cast<ModuleInterface*>(this)},
@@ -35,9 +35,11 @@ ResultCode MidiModuleBase::QueryInterface(const InterfaceIdBytes* iid, void** ou
                                 static_cast<ModuleInterface&>(*this));
 }
 
-std::uint32_t MidiModuleBase::AddRef() { return refCount.add(); }
+std::uint32_t MidiModuleBase::AddRef() noexcept {
+    return refCount.add();
+}
 
-std::uint32_t MidiModuleBase::Release() {
+std::uint32_t MidiModuleBase::Release() noexcept {
     std::uint32_t remaining = refCount.drop();
     if (remaining == 0) {
         delete this;
@@ -45,7 +47,7 @@ std::uint32_t MidiModuleBase::Release() {
     return remaining;
 }
 
-ResultCode MidiModuleBase::initialize(HostContext* context) {
+ResultCode MidiModuleBase::initialize(HostContext* context) noexcept {
     if (context == nullptr) {
         return resultInvalidArgument;
     }
@@ -70,7 +72,7 @@ ResultCode MidiModuleBase::initialize(HostContext* context) {
     return resultOk;
 }
 
-ResultCode MidiModuleBase::terminate() {
+ResultCode MidiModuleBase::terminate() noexcept {
     if (holdsTimerUse) {
         stopChangeTimer();
         holdsTimerUse = false;
@@ -92,78 +94,86 @@ void MidiModuleBase::releaseHostConnection() {
     }
 }
 
-ResultCode MidiModuleBase::getModuleInfo(ModuleInfo* info) {
+ResultCode MidiModuleBase::getModuleInfo(ModuleInfo* info) noexcept {
     if (info != nullptr && info->size >= sizeof(ModuleInfo)) {
         info->value = moduleInfoValue;
     }
     return resultOk;
 }
 
-ResultCode MidiModuleBase::setHostValue(std::int32_t value) {
+ResultCode MidiModuleBase::setHostValue(std::int32_t value) noexcept {
     hostValue = value;
     return resultOk;
 }
 
-ResultCode MidiModuleBase::processEvent(HostEvent* event) {
+ResultCode MidiModuleBase::processEvent(HostEvent* event) noexcept {
     if (midiServices == nullptr) {
         return resultUnexpected;
     }
     return midiServices->forwardEvent(event);
 }
 
-ResultCode MidiModuleBase::processTime(std::int32_t, std::int32_t, std::int32_t) {
+ResultCode MidiModuleBase::processTime(std::int32_t, std::int32_t, std::int32_t) noexcept {
     return resultOk;
 }
 
-ResultCode MidiModuleBase::reservedCallA(std::int32_t) { return resultOk; }
+ResultCode MidiModuleBase::reservedCallA(std::int32_t) noexcept {
+    return resultOk;
+}
 
-ResultCode MidiModuleBase::reservedCallB(std::int32_t, std::int32_t) { return resultOk; }
+ResultCode MidiModuleBase::reservedCallB(std::int32_t, std::int32_t) noexcept {
+    return resultOk;
+}
 
-ResultCode MidiModuleBase::stop(std::int32_t) {
+ResultCode MidiModuleBase::stop(std::int32_t) noexcept {
     running = false;
     return resultOk;
 }
 
-ResultCode MidiModuleBase::start(std::int32_t) {
+ResultCode MidiModuleBase::start(std::int32_t) noexcept {
     running = true;
     return resultOk;
 }
 
-ResultCode MidiModuleBase::findParameter(const char* name, ParameterInterface** out) {
+ResultCode MidiModuleBase::findParameter(const char* name, ParameterInterface** out) noexcept {
     *out = parameters.findByName(name);
     return *out != nullptr ? resultOk : resultFalse;
 }
 
-ResultCode MidiModuleBase::parameterChanged(ParameterInterface*, std::int32_t) {
+ResultCode MidiModuleBase::parameterChanged(ParameterInterface*, std::int32_t) noexcept {
     return resultFalse;
 }
 
-std::int32_t MidiModuleBase::getParameterCount() { return parameters.parameterCount(); }
+std::int32_t MidiModuleBase::getParameterCount() noexcept {
+    return parameters.parameterCount();
+}
 
-ResultCode MidiModuleBase::getParameterName(std::int32_t index, char* name) {
+ResultCode MidiModuleBase::getParameterName(std::int32_t index, char* name) noexcept {
     return parameters.nameAt(index, name) ? resultOk : resultFalse;
 }
 
-ResultCode MidiModuleBase::getParameterByTag(std::int32_t tag, ParameterInterface** out) {
+ResultCode MidiModuleBase::getParameterByTag(std::int32_t tag, ParameterInterface** out) noexcept {
     *out = parameters.findByTag(tag);
     return *out != nullptr ? resultOk : resultFalse;
 }
 
-ResultCode MidiModuleBase::getClassId(void* classIdOut) {
+ResultCode MidiModuleBase::getClassId(void* classIdOut) noexcept {
     std::memcpy(classIdOut, classId.data(), 16);
     return resultOk;
 }
 
-ResultCode MidiModuleBase::identityPut(std::int32_t, std::int32_t) { return resultFalse; }
+ResultCode MidiModuleBase::identityPut(std::int32_t, std::int32_t) noexcept {
+    return resultFalse;
+}
 
-ResultCode MidiModuleBase::identityGet(std::int32_t, void** out) {
+ResultCode MidiModuleBase::identityGet(std::int32_t, void** out) noexcept {
     if (out != nullptr) {
         *out = nullptr;
     }
     return resultFalse;
 }
 
-ResultCode MidiModuleBase::getView(const char* name, UnknownInterface** out) {
+ResultCode MidiModuleBase::getView(const char* name, UnknownInterface** out) noexcept {
     if (!isViewName(name)) {
         *out = nullptr;
         return resultFalse;
@@ -175,22 +185,25 @@ ResultCode MidiModuleBase::getView(const char* name, UnknownInterface** out) {
     return resultOk;
 }
 
-ResultCode MidiModuleBase::getSkinDescription(const char* viewName, char* templateName,
-                                              void* data, std::uint32_t* size) {
+ResultCode MidiModuleBase::getSkinDescription(const char* viewName, char* templateName, void* data,
+                                              std::uint32_t* size) noexcept {
     return loadSkinDescription(viewName, skinResourceId, templateName, data, size);
 }
 
-ResultCode MidiModuleBase::getSkinResource(const char* path, void* data, std::uint32_t* size) {
+ResultCode MidiModuleBase::getSkinResource(const char* path, void* data,
+                                           std::uint32_t* size) noexcept {
     return loadSkinResource(path, data, size);
 }
 
-ResultCode MidiModuleBase::auxGet(std::int32_t, std::int32_t, void** out) {
+ResultCode MidiModuleBase::auxGet(std::int32_t, std::int32_t, void** out) noexcept {
     if (out != nullptr) {
         *out = nullptr;
     }
     return resultFalse;
 }
 
-ResultCode MidiModuleBase::auxPut(std::int32_t) { return resultFalse; }
+ResultCode MidiModuleBase::auxPut(std::int32_t) noexcept {
+    return resultFalse;
+}
 
 } // namespace quorlin

@@ -27,46 +27,51 @@ public:
     ~MidiModuleBase() override;
 
     // Shared by all five interfaces.
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override;
-    std::uint32_t QUORLIN_CALL AddRef() override;
-    std::uint32_t QUORLIN_CALL Release() override;
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
+                                           void** out) noexcept override;
+    std::uint32_t QUORLIN_CALL AddRef() noexcept override;
+    std::uint32_t QUORLIN_CALL Release() noexcept override;
 
     // ModuleInterface
-    ResultCode QUORLIN_CALL initialize(HostContext* context) override;
-    ResultCode QUORLIN_CALL terminate() override;
-    ResultCode QUORLIN_CALL getModuleInfo(ModuleInfo* info) override;
-    ResultCode QUORLIN_CALL setHostValue(std::int32_t value) override;
-    ResultCode QUORLIN_CALL processEvent(HostEvent* event) override;
+    ResultCode QUORLIN_CALL initialize(HostContext* context) noexcept override;
+    ResultCode QUORLIN_CALL terminate() noexcept override;
+    ResultCode QUORLIN_CALL getModuleInfo(ModuleInfo* info) noexcept override;
+    ResultCode QUORLIN_CALL setHostValue(std::int32_t value) noexcept override;
+    ResultCode QUORLIN_CALL processEvent(HostEvent* event) noexcept override;
     ResultCode QUORLIN_CALL processTime(std::int32_t position, std::int32_t second,
-                                        std::int32_t immediate) override;
-    ResultCode QUORLIN_CALL reservedCallA(std::int32_t value) override;
-    ResultCode QUORLIN_CALL reservedCallB(std::int32_t first, std::int32_t second) override;
-    ResultCode QUORLIN_CALL stop(std::int32_t value) override;
-    ResultCode QUORLIN_CALL start(std::int32_t value) override;
+                                        std::int32_t immediate) noexcept override;
+    ResultCode QUORLIN_CALL reservedCallA(std::int32_t value) noexcept override;
+    ResultCode QUORLIN_CALL reservedCallB(std::int32_t first,
+                                          std::int32_t second) noexcept override;
+    ResultCode QUORLIN_CALL stop(std::int32_t value) noexcept override;
+    ResultCode QUORLIN_CALL start(std::int32_t value) noexcept override;
 
     // ParameterOwnerInterface
-    ResultCode QUORLIN_CALL findParameter(const char* name, ParameterInterface** out) override;
+    ResultCode QUORLIN_CALL findParameter(const char* name,
+                                          ParameterInterface** out) noexcept override;
     ResultCode QUORLIN_CALL parameterChanged(ParameterInterface* parameter,
-                                             std::int32_t tag) override;
-    std::int32_t QUORLIN_CALL getParameterCount() override;
-    ResultCode QUORLIN_CALL getParameterName(std::int32_t index, char* name) override;
-    ResultCode QUORLIN_CALL getParameterByTag(std::int32_t tag, ParameterInterface** out) override;
+                                             std::int32_t tag) noexcept override;
+    std::int32_t QUORLIN_CALL getParameterCount() noexcept override;
+    ResultCode QUORLIN_CALL getParameterName(std::int32_t index, char* name) noexcept override;
+    ResultCode QUORLIN_CALL getParameterByTag(std::int32_t tag,
+                                              ParameterInterface** out) noexcept override;
 
     // ClassIdentityInterface
-    ResultCode QUORLIN_CALL getClassId(void* classIdOut) override;
-    ResultCode QUORLIN_CALL identityPut(std::int32_t first, std::int32_t second) override;
-    ResultCode QUORLIN_CALL identityGet(std::int32_t value, void** out) override;
+    ResultCode QUORLIN_CALL getClassId(void* classIdOut) noexcept override;
+    ResultCode QUORLIN_CALL identityPut(std::int32_t first, std::int32_t second) noexcept override;
+    ResultCode QUORLIN_CALL identityGet(std::int32_t value, void** out) noexcept override;
 
     // SkinInterface
-    ResultCode QUORLIN_CALL getView(const char* name, UnknownInterface** out) override;
-    ResultCode QUORLIN_CALL getSkinDescription(const char* viewName, char* templateName,
-                                               void* data, std::uint32_t* size) override;
+    ResultCode QUORLIN_CALL getView(const char* name, UnknownInterface** out) noexcept override;
+    ResultCode QUORLIN_CALL getSkinDescription(const char* viewName, char* templateName, void* data,
+                                               std::uint32_t* size) noexcept override;
     ResultCode QUORLIN_CALL getSkinResource(const char* path, void* data,
-                                            std::uint32_t* size) override;
+                                            std::uint32_t* size) noexcept override;
 
     // AuxiliaryInterface
-    ResultCode QUORLIN_CALL auxGet(std::int32_t first, std::int32_t second, void** out) override;
-    ResultCode QUORLIN_CALL auxPut(std::int32_t value) override;
+    ResultCode QUORLIN_CALL auxGet(std::int32_t first, std::int32_t second,
+                                   void** out) noexcept override;
+    ResultCode QUORLIN_CALL auxPut(std::int32_t value) noexcept override;
 
     std::int32_t referenceCount() const { return refCount.value(); }
     bool isRunning() const { return running; }

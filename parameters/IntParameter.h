@@ -12,14 +12,14 @@ public:
     // Starts at `low`.
     IntParameter(std::int32_t low, std::int32_t high);
 
-    void QUORLIN_CALL toText(char* text) override;
+    void QUORLIN_CALL toText(char* text) noexcept override;
     // Reads a leading decimal number; text without one leaves the value as it is.
-    void QUORLIN_CALL fromText(const char* text) override;
-    std::int32_t QUORLIN_CALL getValue() override;
+    void QUORLIN_CALL fromText(const char* text) noexcept override;
+    std::int32_t QUORLIN_CALL getValue() noexcept override;
     // Clamps to the range; reports only a real change.
-    void QUORLIN_CALL setValue(std::int32_t requested) override;
-    std::int32_t QUORLIN_CALL getMin() override;
-    std::int32_t QUORLIN_CALL getMax() override;
+    void QUORLIN_CALL setValue(std::int32_t requested) noexcept override;
+    std::int32_t QUORLIN_CALL getMin() noexcept override;
+    std::int32_t QUORLIN_CALL getMax() noexcept override;
 
 protected:
     ~IntParameter() override = default;

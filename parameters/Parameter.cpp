@@ -22,7 +22,7 @@ Parameter::~Parameter() {
     listeners.reset();
 }
 
-ResultCode Parameter::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+ResultCode Parameter::QueryInterface(const InterfaceIdBytes* iid, void** out) noexcept {
     ParameterInterface* first = this;
     ParameterNotifierInterface* second = this;
     return answerQueryInterface(iid, out,
@@ -33,11 +33,11 @@ ResultCode Parameter::QueryInterface(const InterfaceIdBytes* iid, void** out) {
                                 *first);
 }
 
-std::uint32_t Parameter::AddRef() {
+std::uint32_t Parameter::AddRef() noexcept {
     return refCount.add();
 }
 
-std::uint32_t Parameter::Release() {
+std::uint32_t Parameter::Release() noexcept {
     std::uint32_t left = refCount.drop();
     if (left == 0) {
         delete this;
@@ -45,19 +45,19 @@ std::uint32_t Parameter::Release() {
     return left;
 }
 
-void Parameter::toText(char* text) {
+void Parameter::toText(char* text) noexcept {
     std::strcpy(text, (flags & on) != 0 ? "On" : "Off");
 }
 
-void Parameter::fromText(const char* text) {
+void Parameter::fromText(const char* text) noexcept {
     setValue(std::strcmp(text, "Off") == 0 ? 0 : 1);
 }
 
-std::int32_t Parameter::getValue() {
+std::int32_t Parameter::getValue() noexcept {
     return (flags & on) != 0 ? 1 : 0;
 }
 
-void Parameter::setValue(std::int32_t value) {
+void Parameter::setValue(std::int32_t value) noexcept {
     // Compared unchanged: any non-zero value other than 1 counts as a change.
     std::int32_t current = (flags & on) != 0 ? 1 : 0;
     if (value == current) {
@@ -71,15 +71,15 @@ void Parameter::setValue(std::int32_t value) {
     reportChange();
 }
 
-std::int32_t Parameter::getMin() {
+std::int32_t Parameter::getMin() noexcept {
     return 0;
 }
 
-std::int32_t Parameter::getMax() {
+std::int32_t Parameter::getMax() noexcept {
     return 1;
 }
 
-void Parameter::attach(ParameterOwnerInterface* newOwner, std::int32_t newTag) {
+void Parameter::attach(ParameterOwnerInterface* newOwner, std::int32_t newTag) noexcept {
     owner = newOwner;
     tag = newTag;
 }
@@ -110,7 +110,7 @@ ParameterListenerInterface* Parameter::queryListener(UnknownInterface* object) {
     return static_cast<ParameterListenerInterface*>(listener);
 }
 
-ResultCode Parameter::addListener(UnknownInterface* object) {
+ResultCode Parameter::addListener(UnknownInterface* object) noexcept {
     ParameterListenerInterface* listener = queryListener(object);
     if (listener == nullptr) {
         return resultInvalidArgument;
@@ -123,12 +123,12 @@ ResultCode Parameter::addListener(UnknownInterface* object) {
     } catch (const std::bad_alloc&) {
         // Nothing was linked; give back the reference the query took.
         listener->Release();
-        throw;
+        return resultOutOfMemory;
     }
     return resultOk;
 }
 
-ResultCode Parameter::removeListener(UnknownInterface* object) {
+ResultCode Parameter::removeListener(UnknownInterface* object) noexcept {
     ParameterListenerInterface* listener = queryListener(object);
     if (listener == nullptr) {
         return resultInvalidArgument;
@@ -149,7 +149,7 @@ ResultCode Parameter::removeListener(UnknownInterface* object) {
     return result;
 }
 
-ResultCode Parameter::setOption(std::int32_t kind, std::int32_t enabled) {
+ResultCode Parameter::setOption(std::int32_t kind, std::int32_t enabled) noexcept {
     if (kind == reportingOption) {
         // The host passes a one-byte boolean; the rest of the argument is undefined.
         if (static_cast<std::uint8_t>(enabled) != 0) {

@@ -33,23 +33,24 @@ public:
     static Parameter* fromNode(ListNode* node) { return static_cast<Parameter*>(node); }
 
     // QueryInterface, AddRef, Release of both interfaces.
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override;
-    std::uint32_t QUORLIN_CALL AddRef() override;
-    std::uint32_t QUORLIN_CALL Release() override;
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
+                                           void** out) noexcept override;
+    std::uint32_t QUORLIN_CALL AddRef() noexcept override;
+    std::uint32_t QUORLIN_CALL Release() noexcept override;
 
     // ParameterInterface
-    void QUORLIN_CALL toText(char* text) override;
-    void QUORLIN_CALL fromText(const char* text) override;
-    std::int32_t QUORLIN_CALL getValue() override;
-    void QUORLIN_CALL setValue(std::int32_t value) override;
-    std::int32_t QUORLIN_CALL getMin() override;
-    std::int32_t QUORLIN_CALL getMax() override;
-    void QUORLIN_CALL attach(ParameterOwnerInterface* owner, std::int32_t tag) override;
+    void QUORLIN_CALL toText(char* text) noexcept override;
+    void QUORLIN_CALL fromText(const char* text) noexcept override;
+    std::int32_t QUORLIN_CALL getValue() noexcept override;
+    void QUORLIN_CALL setValue(std::int32_t value) noexcept override;
+    std::int32_t QUORLIN_CALL getMin() noexcept override;
+    std::int32_t QUORLIN_CALL getMax() noexcept override;
+    void QUORLIN_CALL attach(ParameterOwnerInterface* owner, std::int32_t tag) noexcept override;
 
     // ParameterNotifierInterface
-    ResultCode QUORLIN_CALL addListener(UnknownInterface* object) override;
-    ResultCode QUORLIN_CALL removeListener(UnknownInterface* object) override;
-    ResultCode QUORLIN_CALL setOption(std::int32_t kind, std::int32_t enabled) override;
+    ResultCode QUORLIN_CALL addListener(UnknownInterface* object) noexcept override;
+    ResultCode QUORLIN_CALL removeListener(UnknownInterface* object) noexcept override;
+    ResultCode QUORLIN_CALL setOption(std::int32_t kind, std::int32_t enabled) noexcept override;
 
     std::int32_t attachedTag() const { return tag; }
     ParameterOwnerInterface* attachedOwner() const { return owner; }

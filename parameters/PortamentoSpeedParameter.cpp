@@ -8,7 +8,7 @@ namespace quorlin {
 
 PortamentoSpeedParameter::PortamentoSpeedParameter() : IntParameter(off, highest) {}
 
-void PortamentoSpeedParameter::toText(char* text) {
+void PortamentoSpeedParameter::toText(char* text) noexcept {
     if (getValue() == off) {
         std::strcpy(text, "Off");
     } else {
@@ -16,7 +16,7 @@ void PortamentoSpeedParameter::toText(char* text) {
     }
 }
 
-void PortamentoSpeedParameter::fromText(const char* text) {
+void PortamentoSpeedParameter::fromText(const char* text) noexcept {
     auto number = parseDecimal(text);
     setValue(number ? *number : off);
 }

@@ -15,9 +15,9 @@ public:
     // Starts Off, with one reference owned by the caller.
     PortamentoSpeedParameter();
 
-    void QUORLIN_CALL toText(char* text) override;
+    void QUORLIN_CALL toText(char* text) noexcept override;
     // A leading number is clamped into range; any other text, "Off" among them, means Off.
-    void QUORLIN_CALL fromText(const char* text) override;
+    void QUORLIN_CALL fromText(const char* text) noexcept override;
 
 private:
     ~PortamentoSpeedParameter() override = default;

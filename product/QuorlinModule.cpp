@@ -29,7 +29,7 @@ QuorlinModule::QuorlinModule(const void* classIdBytes) : MidiModuleBase(classIdB
 
 QuorlinModule::~QuorlinModule() = default;
 
-ResultCode QuorlinModule::initialize(HostContext* context) {
+ResultCode QuorlinModule::initialize(HostContext* context) noexcept {
     ResultCode result = MidiModuleBase::initialize(context);
     if (result != resultOk) {
         return result;
@@ -44,9 +44,11 @@ ResultCode QuorlinModule::initialize(HostContext* context) {
     return resultOk;
 }
 
-ResultCode QuorlinModule::terminate() { return MidiModuleBase::terminate(); }
+ResultCode QuorlinModule::terminate() noexcept {
+    return MidiModuleBase::terminate();
+}
 
-ResultCode QuorlinModule::processEvent(HostEvent* event) {
+ResultCode QuorlinModule::processEvent(HostEvent* event) noexcept {
     HostMidiServices* host = services();
     if (host == nullptr) {
         // Not connected: nothing can be read or sent, and the held keys stay as they are.
@@ -85,7 +87,7 @@ ResultCode QuorlinModule::noteOff(HostEvent* event, std::int32_t note, bool imme
 }
 
 ResultCode QuorlinModule::processTime(std::int32_t position, std::int32_t,
-                                      std::int32_t immediate) {
+                                      std::int32_t immediate) noexcept {
     if (!speedPending || services() == nullptr) {
         // Not connected: the controller stays due until the instance is.
         return resultOk;
@@ -124,17 +126,18 @@ ResultCode QuorlinModule::emitEvent(HostEvent* event, bool immediate) {
     return host->outputEvent(event);
 }
 
-ResultCode QuorlinModule::stop(std::int32_t value) {
+ResultCode QuorlinModule::stop(std::int32_t value) noexcept {
     heldNotes.clear();
     return MidiModuleBase::stop(value);
 }
 
-ResultCode QuorlinModule::start(std::int32_t value) {
+ResultCode QuorlinModule::start(std::int32_t value) noexcept {
     speedPending = true;
     return MidiModuleBase::start(value);
 }
 
-ResultCode QuorlinModule::parameterChanged(ParameterInterface* parameter, std::int32_t tag) {
+ResultCode QuorlinModule::parameterChanged(ParameterInterface* parameter,
+                                           std::int32_t tag) noexcept {
     if (tag == speedTag) {
         lastSpeed = parameter->getValue();
         speedPending = true;

@@ -18,15 +18,15 @@ public:
     explicit QuorlinModule(const void* classIdBytes);
     ~QuorlinModule() override;
 
-    ResultCode QUORLIN_CALL initialize(HostContext* context) override;
-    ResultCode QUORLIN_CALL terminate() override;
-    ResultCode QUORLIN_CALL processEvent(HostEvent* event) override;
+    ResultCode QUORLIN_CALL initialize(HostContext* context) noexcept override;
+    ResultCode QUORLIN_CALL terminate() noexcept override;
+    ResultCode QUORLIN_CALL processEvent(HostEvent* event) noexcept override;
     ResultCode QUORLIN_CALL processTime(std::int32_t position, std::int32_t second,
-                                        std::int32_t immediate) override;
-    ResultCode QUORLIN_CALL stop(std::int32_t value) override;
-    ResultCode QUORLIN_CALL start(std::int32_t value) override;
+                                        std::int32_t immediate) noexcept override;
+    ResultCode QUORLIN_CALL stop(std::int32_t value) noexcept override;
+    ResultCode QUORLIN_CALL start(std::int32_t value) noexcept override;
     ResultCode QUORLIN_CALL parameterChanged(ParameterInterface* parameter,
-                                             std::int32_t tag) override;
+                                             std::int32_t tag) noexcept override;
 
     const HeldNoteTable& heldNoteTable() const { return heldNotes; }
 

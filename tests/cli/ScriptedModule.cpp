@@ -4,7 +4,7 @@
 
 namespace quorlin::host::testing {
 
-ResultCode ScriptedModule::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+ResultCode ScriptedModule::QueryInterface(const InterfaceIdBytes* iid, void** out) noexcept {
     if (sameInterfaceId(iid, UnknownInterfaceId) || sameInterfaceId(iid, ModuleInterfaceId)) {
         AddRef();
         *out = static_cast<ModuleInterface*>(this);
@@ -14,7 +14,7 @@ ResultCode ScriptedModule::QueryInterface(const InterfaceIdBytes* iid, void** ou
     return resultNoInterface;
 }
 
-std::uint32_t ScriptedModule::Release() {
+std::uint32_t ScriptedModule::Release() noexcept {
     if (--references == 0) {
         delete this;
         return 0;
@@ -22,7 +22,7 @@ std::uint32_t ScriptedModule::Release() {
     return references;
 }
 
-ResultCode ScriptedModule::initialize(HostContext* given) {
+ResultCode ScriptedModule::initialize(HostContext* given) noexcept {
     record.calls.push_back("initialize");
     void* answer = nullptr;
     if (given->QueryInterface(HostMidiServicesId.raw(), &answer) != resultOk) {
@@ -34,7 +34,7 @@ ResultCode ScriptedModule::initialize(HostContext* given) {
     return resultOk;
 }
 
-ResultCode ScriptedModule::terminate() {
+ResultCode ScriptedModule::terminate() noexcept {
     record.calls.push_back("terminate");
     services->Release();
     context->Release();
@@ -50,7 +50,7 @@ void ScriptedModule::send(std::int32_t controller, std::int32_t value, std::int3
     services->releaseEvent(made);
 }
 
-ResultCode ScriptedModule::processEvent(HostEvent* event) {
+ResultCode ScriptedModule::processEvent(HostEvent* event) noexcept {
     std::int32_t status = services->getStatus(event);
     std::int32_t data2 = services->getData2(event);
     std::int32_t position = services->getPosition(event);
@@ -65,7 +65,7 @@ ResultCode ScriptedModule::processEvent(HostEvent* event) {
     return services->forwardEvent(event);
 }
 
-ResultCode ScriptedModule::processTime(std::int32_t position, std::int32_t, std::int32_t) {
+ResultCode ScriptedModule::processTime(std::int32_t position, std::int32_t, std::int32_t) noexcept {
     record.calls.push_back("time " + std::to_string(position));
     if (!timeSeen) {
         timeSeen = true;
@@ -77,12 +77,12 @@ ResultCode ScriptedModule::processTime(std::int32_t position, std::int32_t, std:
     return resultOk;
 }
 
-ResultCode ScriptedModule::stop(std::int32_t) {
+ResultCode ScriptedModule::stop(std::int32_t) noexcept {
     record.calls.push_back("stop");
     return resultOk;
 }
 
-ResultCode ScriptedModule::start(std::int32_t) {
+ResultCode ScriptedModule::start(std::int32_t) noexcept {
     record.calls.push_back("start");
     return resultOk;
 }

@@ -27,20 +27,24 @@ public:
         ++record.created;
     }
 
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override;
-    std::uint32_t QUORLIN_CALL AddRef() override { return ++references; }
-    std::uint32_t QUORLIN_CALL Release() override;
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
+                                           void** out) noexcept override;
+    std::uint32_t QUORLIN_CALL AddRef() noexcept override { return ++references; }
+    std::uint32_t QUORLIN_CALL Release() noexcept override;
 
-    ResultCode QUORLIN_CALL initialize(HostContext* context) override;
-    ResultCode QUORLIN_CALL terminate() override;
-    ResultCode QUORLIN_CALL getModuleInfo(ModuleInfo*) override { return resultOk; }
-    ResultCode QUORLIN_CALL setHostValue(std::int32_t) override { return resultOk; }
-    ResultCode QUORLIN_CALL processEvent(HostEvent* event) override;
-    ResultCode QUORLIN_CALL processTime(std::int32_t position, std::int32_t, std::int32_t) override;
-    ResultCode QUORLIN_CALL reservedCallA(std::int32_t) override { return resultOk; }
-    ResultCode QUORLIN_CALL reservedCallB(std::int32_t, std::int32_t) override { return resultOk; }
-    ResultCode QUORLIN_CALL stop(std::int32_t) override;
-    ResultCode QUORLIN_CALL start(std::int32_t) override;
+    ResultCode QUORLIN_CALL initialize(HostContext* context) noexcept override;
+    ResultCode QUORLIN_CALL terminate() noexcept override;
+    ResultCode QUORLIN_CALL getModuleInfo(ModuleInfo*) noexcept override { return resultOk; }
+    ResultCode QUORLIN_CALL setHostValue(std::int32_t) noexcept override { return resultOk; }
+    ResultCode QUORLIN_CALL processEvent(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL processTime(std::int32_t position, std::int32_t,
+                                        std::int32_t) noexcept override;
+    ResultCode QUORLIN_CALL reservedCallA(std::int32_t) noexcept override { return resultOk; }
+    ResultCode QUORLIN_CALL reservedCallB(std::int32_t, std::int32_t) noexcept override {
+        return resultOk;
+    }
+    ResultCode QUORLIN_CALL stop(std::int32_t) noexcept override;
+    ResultCode QUORLIN_CALL start(std::int32_t) noexcept override;
     ~ScriptedModule() override { ++record.destroyed; }
 
 private:

@@ -2,7 +2,7 @@
 
 namespace quorlin::testing {
 
-ResultCode RecordingHostContext::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+ResultCode RecordingHostContext::QueryInterface(const InterfaceIdBytes* iid, void** out) noexcept {
     ++queries;
     if (answersServices && HostMidiServicesId.matches(iid)) {
         services.AddRef();
@@ -13,12 +13,12 @@ ResultCode RecordingHostContext::QueryInterface(const InterfaceIdBytes* iid, voi
     return resultNoInterface;
 }
 
-std::uint32_t RecordingHostContext::AddRef() {
+std::uint32_t RecordingHostContext::AddRef() noexcept {
     ++addRefs;
     return static_cast<std::uint32_t>(++refCount);
 }
 
-std::uint32_t RecordingHostContext::Release() {
+std::uint32_t RecordingHostContext::Release() noexcept {
     ++releases;
     return static_cast<std::uint32_t>(--refCount);
 }

@@ -31,7 +31,8 @@ ResultCode RecordingHostMidiServices::unused(int place) {
     return resultFalse;
 }
 
-ResultCode RecordingHostMidiServices::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+ResultCode RecordingHostMidiServices::QueryInterface(const InterfaceIdBytes* iid,
+                                                     void** out) noexcept {
     ++queries;
     if (HostMidiServicesId.matches(iid) || UnknownInterfaceId.matches(iid)) {
         AddRef();
@@ -42,7 +43,7 @@ ResultCode RecordingHostMidiServices::QueryInterface(const InterfaceIdBytes* iid
     return resultNoInterface;
 }
 
-std::uint32_t RecordingHostMidiServices::AddRef() {
+std::uint32_t RecordingHostMidiServices::AddRef() noexcept {
     ++addRefs;
     if (recording) {
         log("AddRef");
@@ -50,7 +51,7 @@ std::uint32_t RecordingHostMidiServices::AddRef() {
     return static_cast<std::uint32_t>(++refCount);
 }
 
-std::uint32_t RecordingHostMidiServices::Release() {
+std::uint32_t RecordingHostMidiServices::Release() noexcept {
     ++releases;
     if (recording) {
         log("Release");
@@ -59,7 +60,8 @@ std::uint32_t RecordingHostMidiServices::Release() {
 }
 
 HostEvent* RecordingHostMidiServices::createEvent(std::int32_t status, std::int32_t data1,
-                                                  std::int32_t data2, std::int32_t fourth) {
+                                                  std::int32_t data2,
+                                                  std::int32_t fourth) noexcept {
     if (createEventYieldsNull) {
         if (recording) {
             log("createEvent " + std::to_string(status) + " " + std::to_string(data1) + " " +
@@ -92,7 +94,7 @@ HostEvent* RecordingHostMidiServices::createEvent(std::int32_t status, std::int3
     return handle;
 }
 
-ResultCode RecordingHostMidiServices::releaseEvent(HostEvent* handle) {
+ResultCode RecordingHostMidiServices::releaseEvent(HostEvent* handle) noexcept {
     FakeEvent& released = event(handle);
     released.released = true;
     ++eventsReleased;
@@ -117,15 +119,16 @@ ResultCode RecordingHostMidiServices::send(HostEvent* handle, const char* path, 
     return result;
 }
 
-ResultCode RecordingHostMidiServices::outputEvent(HostEvent* handle) {
+ResultCode RecordingHostMidiServices::outputEvent(HostEvent* handle) noexcept {
     return send(handle, "output", outputResult);
 }
 
-ResultCode RecordingHostMidiServices::forwardEvent(HostEvent* handle) {
+ResultCode RecordingHostMidiServices::forwardEvent(HostEvent* handle) noexcept {
     return send(handle, "forward", forwardResult);
 }
 
-ResultCode RecordingHostMidiServices::setPosition(HostEvent* handle, std::int32_t position) {
+ResultCode RecordingHostMidiServices::setPosition(HostEvent* handle,
+                                                  std::int32_t position) noexcept {
     event(handle).position = position;
     if (recording) {
         log("setPosition " + event(handle).name() + " " + std::to_string(position));
@@ -133,21 +136,21 @@ ResultCode RecordingHostMidiServices::setPosition(HostEvent* handle, std::int32_
     return resultOk;
 }
 
-std::int32_t RecordingHostMidiServices::getPosition(HostEvent* handle) {
+std::int32_t RecordingHostMidiServices::getPosition(HostEvent* handle) noexcept {
     if (recording) {
         log("getPosition " + event(handle).name());
     }
     return event(handle).position;
 }
 
-std::int32_t RecordingHostMidiServices::getLength(HostEvent* handle) {
+std::int32_t RecordingHostMidiServices::getLength(HostEvent* handle) noexcept {
     if (recording) {
         log("getLength " + event(handle).name());
     }
     return event(handle).length;
 }
 
-ResultCode RecordingHostMidiServices::setImmediate(HostEvent* handle, std::int32_t on) {
+ResultCode RecordingHostMidiServices::setImmediate(HostEvent* handle, std::int32_t on) noexcept {
     event(handle).immediate = on;
     if (recording) {
         log("setImmediate " + event(handle).name() + " " + std::to_string(on));
@@ -155,35 +158,35 @@ ResultCode RecordingHostMidiServices::setImmediate(HostEvent* handle, std::int32
     return resultOk;
 }
 
-std::int32_t RecordingHostMidiServices::isImmediate(HostEvent* handle) {
+std::int32_t RecordingHostMidiServices::isImmediate(HostEvent* handle) noexcept {
     if (recording) {
         log("isImmediate " + event(handle).name());
     }
     return event(handle).immediate;
 }
 
-std::int32_t RecordingHostMidiServices::getStatus(HostEvent* handle) {
+std::int32_t RecordingHostMidiServices::getStatus(HostEvent* handle) noexcept {
     if (recording) {
         log("getStatus " + event(handle).name());
     }
     return event(handle).status;
 }
 
-std::int32_t RecordingHostMidiServices::getData1(HostEvent* handle) {
+std::int32_t RecordingHostMidiServices::getData1(HostEvent* handle) noexcept {
     if (recording) {
         log("getData1 " + event(handle).name());
     }
     return event(handle).data1;
 }
 
-std::int32_t RecordingHostMidiServices::getData2(HostEvent* handle) {
+std::int32_t RecordingHostMidiServices::getData2(HostEvent* handle) noexcept {
     if (recording) {
         log("getData2 " + event(handle).name());
     }
     return event(handle).data2;
 }
 
-ResultCode RecordingHostMidiServices::setHostOption(std::int32_t option) {
+ResultCode RecordingHostMidiServices::setHostOption(std::int32_t option) noexcept {
     ++hostOptionCalls;
     if (recording) {
         log("setHostOption " + std::to_string(option));

@@ -23,7 +23,10 @@ public:
     FakeEvent& event(HostEvent* handle) { return *FakeEvent::from(handle); }
 
     // Released module events are reused from then on, so creating one costs no allocation.
-    void recycleEvents(std::size_t capacity) { freeEvents.reserve(capacity); recycling = true; }
+    void recycleEvents(std::size_t capacity) {
+        freeEvents.reserve(capacity);
+        recycling = true;
+    }
 
     // Turns the call log and the list of sent events off, for allocation counting.
     void setRecording(bool on) { recording = on; }
@@ -48,40 +51,41 @@ public:
     int hostOptionCalls = 0;
 
     // QueryInterface, AddRef, Release
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override;
-    std::uint32_t QUORLIN_CALL AddRef() override;
-    std::uint32_t QUORLIN_CALL Release() override;
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
+                                           void** out) noexcept override;
+    std::uint32_t QUORLIN_CALL AddRef() noexcept override;
+    std::uint32_t QUORLIN_CALL Release() noexcept override;
 
-    HostEvent* QUORLIN_CALL createEvent(std::int32_t status, std::int32_t data1,
-                                        std::int32_t data2, std::int32_t fourth) override;
-    ResultCode QUORLIN_CALL unusedSlot5() override { return unused(5); }
-    ResultCode QUORLIN_CALL unusedSlot6() override { return unused(6); }
-    ResultCode QUORLIN_CALL releaseEvent(HostEvent* event) override;
-    ResultCode QUORLIN_CALL outputEvent(HostEvent* event) override;
-    ResultCode QUORLIN_CALL forwardEvent(HostEvent* event) override;
-    ResultCode QUORLIN_CALL setPosition(HostEvent* event, std::int32_t position) override;
-    std::int32_t QUORLIN_CALL getPosition(HostEvent* event) override;
-    ResultCode QUORLIN_CALL unusedSlot12() override { return unused(12); }
-    std::int32_t QUORLIN_CALL getLength(HostEvent* event) override;
-    ResultCode QUORLIN_CALL setImmediate(HostEvent* event, std::int32_t on) override;
-    std::int32_t QUORLIN_CALL isImmediate(HostEvent* event) override;
-    ResultCode QUORLIN_CALL unusedSlot16() override { return unused(16); }
-    ResultCode QUORLIN_CALL unusedSlot17() override { return unused(17); }
-    std::int32_t QUORLIN_CALL getStatus(HostEvent* event) override;
-    ResultCode QUORLIN_CALL unusedSlot19() override { return unused(19); }
-    std::int32_t QUORLIN_CALL getData1(HostEvent* event) override;
-    ResultCode QUORLIN_CALL unusedSlot21() override { return unused(21); }
-    std::int32_t QUORLIN_CALL getData2(HostEvent* event) override;
-    ResultCode QUORLIN_CALL unusedSlot23() override { return unused(23); }
-    ResultCode QUORLIN_CALL unusedSlot24() override { return unused(24); }
-    ResultCode QUORLIN_CALL unusedSlot25() override { return unused(25); }
-    ResultCode QUORLIN_CALL unusedSlot26() override { return unused(26); }
-    ResultCode QUORLIN_CALL unusedSlot27() override { return unused(27); }
-    ResultCode QUORLIN_CALL unusedSlot28() override { return unused(28); }
-    ResultCode QUORLIN_CALL unusedSlot29() override { return unused(29); }
-    ResultCode QUORLIN_CALL unusedSlot30() override { return unused(30); }
-    ResultCode QUORLIN_CALL unusedSlot31() override { return unused(31); }
-    ResultCode QUORLIN_CALL setHostOption(std::int32_t option) override;
+    HostEvent* QUORLIN_CALL createEvent(std::int32_t status, std::int32_t data1, std::int32_t data2,
+                                        std::int32_t fourth) noexcept override;
+    ResultCode QUORLIN_CALL unusedSlot5() noexcept override { return unused(5); }
+    ResultCode QUORLIN_CALL unusedSlot6() noexcept override { return unused(6); }
+    ResultCode QUORLIN_CALL releaseEvent(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL outputEvent(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL forwardEvent(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL setPosition(HostEvent* event, std::int32_t position) noexcept override;
+    std::int32_t QUORLIN_CALL getPosition(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL unusedSlot12() noexcept override { return unused(12); }
+    std::int32_t QUORLIN_CALL getLength(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL setImmediate(HostEvent* event, std::int32_t on) noexcept override;
+    std::int32_t QUORLIN_CALL isImmediate(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL unusedSlot16() noexcept override { return unused(16); }
+    ResultCode QUORLIN_CALL unusedSlot17() noexcept override { return unused(17); }
+    std::int32_t QUORLIN_CALL getStatus(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL unusedSlot19() noexcept override { return unused(19); }
+    std::int32_t QUORLIN_CALL getData1(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL unusedSlot21() noexcept override { return unused(21); }
+    std::int32_t QUORLIN_CALL getData2(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL unusedSlot23() noexcept override { return unused(23); }
+    ResultCode QUORLIN_CALL unusedSlot24() noexcept override { return unused(24); }
+    ResultCode QUORLIN_CALL unusedSlot25() noexcept override { return unused(25); }
+    ResultCode QUORLIN_CALL unusedSlot26() noexcept override { return unused(26); }
+    ResultCode QUORLIN_CALL unusedSlot27() noexcept override { return unused(27); }
+    ResultCode QUORLIN_CALL unusedSlot28() noexcept override { return unused(28); }
+    ResultCode QUORLIN_CALL unusedSlot29() noexcept override { return unused(29); }
+    ResultCode QUORLIN_CALL unusedSlot30() noexcept override { return unused(30); }
+    ResultCode QUORLIN_CALL unusedSlot31() noexcept override { return unused(31); }
+    ResultCode QUORLIN_CALL setHostOption(std::int32_t option) noexcept override;
 
 private:
     void log(const std::string& entry);

@@ -2,7 +2,7 @@
 
 namespace quorlin::testing {
 
-ResultCode RecordingListener::QueryInterface(const InterfaceIdBytes* iid, void** out) {
+ResultCode RecordingListener::QueryInterface(const InterfaceIdBytes* iid, void** out) noexcept {
     if (answersListenerId &&
         (ParameterListenerInterfaceId.matches(iid) || UnknownInterfaceId.matches(iid))) {
         AddRef();
@@ -13,17 +13,18 @@ ResultCode RecordingListener::QueryInterface(const InterfaceIdBytes* iid, void**
     return resultNoInterface;
 }
 
-std::uint32_t RecordingListener::AddRef() {
+std::uint32_t RecordingListener::AddRef() noexcept {
     ++addRefs;
     return static_cast<std::uint32_t>(++refCount);
 }
 
-std::uint32_t RecordingListener::Release() {
+std::uint32_t RecordingListener::Release() noexcept {
     ++releases;
     return static_cast<std::uint32_t>(--refCount);
 }
 
-ResultCode RecordingListener::parameterChanged(ParameterInterface* parameter, std::int32_t tag) {
+ResultCode RecordingListener::parameterChanged(ParameterInterface* parameter,
+                                               std::int32_t tag) noexcept {
     reports.push_back({parameter, tag, parameter->getValue()});
     if (onChanged) {
         onChanged(parameter, tag);

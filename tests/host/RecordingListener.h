@@ -25,12 +25,13 @@ public:
     std::vector<Report> reports;
     std::function<void(ParameterInterface*, std::int32_t)> onChanged;
 
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override;
-    std::uint32_t QUORLIN_CALL AddRef() override;
-    std::uint32_t QUORLIN_CALL Release() override;
-    ResultCode QUORLIN_CALL unusedSlot4() override { return resultFalse; }
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
+                                           void** out) noexcept override;
+    std::uint32_t QUORLIN_CALL AddRef() noexcept override;
+    std::uint32_t QUORLIN_CALL Release() noexcept override;
+    ResultCode QUORLIN_CALL unusedSlot4() noexcept override { return resultFalse; }
     ResultCode QUORLIN_CALL parameterChanged(ParameterInterface* parameter,
-                                             std::int32_t tag) override;
+                                             std::int32_t tag) noexcept override;
 };
 
 } // namespace quorlin::testing

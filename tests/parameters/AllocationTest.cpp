@@ -1,11 +1,11 @@
 // Running out of memory, and the paths that must not allocate at all.
 
-#include "tests/host/CountingAllocator.h"
 #include "FakeOwner.h"
 #include "RegistryCheck.h"
 #include "parameters/ChangeTimer.h"
 #include "parameters/ParameterList.h"
 #include "parameters/PortamentoSpeedParameter.h"
+#include "tests/host/CountingAllocator.h"
 #include "tests/host/RecordingListener.h"
 
 #include <gtest/gtest.h>
@@ -33,19 +33,29 @@ template <typename Operation> bool runsOutOfMemory(int successes, Operation oper
 
 class AllocationTest : public testing::RegistryCheck {};
 
-TEST_F(AllocationTest, AddListenerWithoutMemoryLinksNothingAndGivesBackItsQuery) {
+// Run `operation` with only `successes` allocations allowed and give back its result.
+template <typename Operation>
+ResultCode withAllocationsLimited(int successes, Operation operation) {
+    testing::failAllocationsAfter(successes);
+    ResultCode result = operation();
+    testing::stopFailingAllocations();
+    return result;
+}
+
+TEST_F(AllocationTest, AddListenerWithoutMemoryAnswersOutOfMemoryAndGivesBackItsQuery) {
     auto* speed = new PortamentoSpeedParameter();
     RecordingListener listener;
+    auto add = [&] { return speed->addListener(&listener); };
     // First the list itself, then, once a list exists, the entry.
-    EXPECT_TRUE(runsOutOfMemory(0, [&] { speed->addListener(&listener); }));
+    EXPECT_EQ(withAllocationsLimited(0, add), resultOutOfMemory);
     EXPECT_EQ(speed->listenerCount(), 0);
     EXPECT_EQ(listener.refCount, 1);
-    EXPECT_TRUE(runsOutOfMemory(1, [&] { speed->addListener(&listener); }));
+    EXPECT_EQ(withAllocationsLimited(1, add), resultOutOfMemory);
     EXPECT_EQ(speed->listenerCount(), 0);
     EXPECT_EQ(listener.refCount, 1);
 
     EXPECT_EQ(speed->addListener(&listener), resultOk);
-    EXPECT_TRUE(runsOutOfMemory(0, [&] { speed->addListener(&listener); }));
+    EXPECT_EQ(withAllocationsLimited(0, add), resultOutOfMemory);
     EXPECT_EQ(speed->listenerCount(), 1);
     EXPECT_EQ(listener.refCount, 2);
     speed->Release();

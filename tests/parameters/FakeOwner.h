@@ -23,19 +23,19 @@ public:
     std::vector<Report> reports;
     std::function<void(ParameterInterface*)> onChanged;
 
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes*, void** out) override {
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes*, void** out) noexcept override {
         *out = nullptr;
         return resultNoInterface;
     }
     // Lives on the test's stack; the parameter holds no reference to its owner.
-    std::uint32_t QUORLIN_CALL AddRef() override { return 1; }
-    std::uint32_t QUORLIN_CALL Release() override { return 1; }
-    ResultCode QUORLIN_CALL findParameter(const char*, ParameterInterface** out) override {
+    std::uint32_t QUORLIN_CALL AddRef() noexcept override { return 1; }
+    std::uint32_t QUORLIN_CALL Release() noexcept override { return 1; }
+    ResultCode QUORLIN_CALL findParameter(const char*, ParameterInterface** out) noexcept override {
         *out = nullptr;
         return resultFalse;
     }
     ResultCode QUORLIN_CALL parameterChanged(ParameterInterface* parameter,
-                                             std::int32_t tag) override {
+                                             std::int32_t tag) noexcept override {
         reports.push_back({parameter, tag, parameter->getValue(),
                            Parameter::fromInterface(parameter)->isPending()});
         if (onChanged) {
@@ -43,9 +43,12 @@ public:
         }
         return resultFalse;
     }
-    std::int32_t QUORLIN_CALL getParameterCount() override { return 0; }
-    ResultCode QUORLIN_CALL getParameterName(std::int32_t, char*) override { return resultFalse; }
-    ResultCode QUORLIN_CALL getParameterByTag(std::int32_t, ParameterInterface** out) override {
+    std::int32_t QUORLIN_CALL getParameterCount() noexcept override { return 0; }
+    ResultCode QUORLIN_CALL getParameterName(std::int32_t, char*) noexcept override {
+        return resultFalse;
+    }
+    ResultCode QUORLIN_CALL getParameterByTag(std::int32_t,
+                                              ParameterInterface** out) noexcept override {
         *out = nullptr;
         return resultFalse;
     }

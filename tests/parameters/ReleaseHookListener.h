@@ -17,7 +17,8 @@ public:
     std::function<void()> onRelease;
     std::function<void(ParameterInterface*)> onChanged;
 
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override {
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
+                                           void** out) noexcept override {
         if (ParameterListenerInterfaceId.matches(iid)) {
             AddRef();
             *out = static_cast<ParameterListenerInterface*>(this);
@@ -26,15 +27,18 @@ public:
         *out = nullptr;
         return resultNoInterface;
     }
-    std::uint32_t QUORLIN_CALL AddRef() override { return static_cast<std::uint32_t>(++refCount); }
-    std::uint32_t QUORLIN_CALL Release() override {
+    std::uint32_t QUORLIN_CALL AddRef() noexcept override {
+        return static_cast<std::uint32_t>(++refCount);
+    }
+    std::uint32_t QUORLIN_CALL Release() noexcept override {
         if (--refCount == 1 && onRelease) {
             std::exchange(onRelease, nullptr)();
         }
         return static_cast<std::uint32_t>(refCount);
     }
-    ResultCode QUORLIN_CALL unusedSlot4() override { return resultFalse; }
-    ResultCode QUORLIN_CALL parameterChanged(ParameterInterface* parameter, std::int32_t) override {
+    ResultCode QUORLIN_CALL unusedSlot4() noexcept override { return resultFalse; }
+    ResultCode QUORLIN_CALL parameterChanged(ParameterInterface* parameter,
+                                             std::int32_t) noexcept override {
         ++calls;
         if (onChanged) {
             onChanged(parameter);

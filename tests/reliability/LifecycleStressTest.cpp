@@ -9,7 +9,7 @@
 
 #include <random>
 
-extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory();
+extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory() noexcept;
 
 namespace quorlin::reliability {
 namespace {

@@ -12,7 +12,7 @@
 #include <random>
 #include <thread>
 
-extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory();
+extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory() noexcept;
 
 namespace quorlin::reliability {
 namespace {

@@ -22,7 +22,7 @@ struct RawHostObject {
 };
 
 template <int Place, typename Result, typename... Args>
-Result QUORLIN_CALL rawOperation(void* self, Args...) {
+Result QUORLIN_CALL rawOperation(void* self, Args...) noexcept {
     static_cast<RawHostObject*>(self)->lastPlace = Place;
     if constexpr (std::is_pointer_v<Result>) {
         return reinterpret_cast<Result>(static_cast<std::uintptr_t>(Place));
@@ -31,8 +31,7 @@ Result QUORLIN_CALL rawOperation(void* self, Args...) {
     }
 }
 
-template <int Place>
-const void* unusedRaw() {
+template <int Place> const void* unusedRaw() {
     return reinterpret_cast<const void*>(&rawOperation<Place, ResultCode>);
 }
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace quorlin {
@@ -83,7 +83,8 @@ TEST(InterfaceIdTest, ComparisonIsByContentAndEveryByteCounts) {
 class TwoFaced : public UnknownInterface {
 public:
     std::int32_t count = 1;
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid, void** out) override {
+    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
+                                           void** out) noexcept override {
         return answerQueryInterface(iid, out,
                                     {{&UnknownInterfaceId, this},
                                      {&SkinInterfaceId, this},
@@ -91,8 +92,12 @@ public:
                                      {&SkinInterfaceAltId, nullptr}},
                                     *this);
     }
-    std::uint32_t QUORLIN_CALL AddRef() override { return static_cast<std::uint32_t>(++count); }
-    std::uint32_t QUORLIN_CALL Release() override { return static_cast<std::uint32_t>(--count); }
+    std::uint32_t QUORLIN_CALL AddRef() noexcept override {
+        return static_cast<std::uint32_t>(++count);
+    }
+    std::uint32_t QUORLIN_CALL Release() noexcept override {
+        return static_cast<std::uint32_t>(--count);
+    }
     int second = 0;
 };
 
