@@ -34,20 +34,26 @@ static_assert(offsetof(ClassInfo, cardinality) == 16);
 static_assert(offsetof(ClassInfo, category) == 20);
 static_assert(offsetof(ClassInfo, name) == 52);
 
+// What the export hands out. Any operation may be called at any time while the host holds the
+// factory, on its main thread; none throws. Records are copied into the caller's memory.
 class FactoryInterface : public UnknownInterface {
 public:
-    virtual ResultCode QUORLIN_CALL getFactoryInfo(FactoryInfo* info) noexcept = 0; // 4
-    virtual std::int32_t QUORLIN_CALL countClasses() noexcept = 0;                  // 5
-    virtual ResultCode QUORLIN_CALL getClassInfo(std::int32_t index,
-                                                 ClassInfo* info) noexcept = 0; // 6
+    // Any time: copies the vendor record into the caller's record when given; always 0.
+    virtual ResultCode QUORLIN_CALL getFactoryInfo(FactoryInfo* info) noexcept = 0;
+    // Any time: the number of classes, as the result itself.
+    virtual std::int32_t QUORLIN_CALL countClasses() noexcept = 0;
+    // Any time: copies the class record at `index` into the caller's; 0, or invalid argument.
+    virtual ResultCode QUORLIN_CALL getClassInfo(std::int32_t index, ClassInfo* info) noexcept = 0;
+    // Any time: `out` gets a new instance, its reference the caller's; 0, else null, 0x80004002.
     virtual ResultCode QUORLIN_CALL createInstance(const InterfaceIdBytes* classId,
                                                    const InterfaceIdBytes* iid,
-                                                   void** out) noexcept = 0; // 7
-    // Place 8 and last; the host never calls it.
+                                                   void** out) noexcept = 0;
+    // Last. Called only by Release; with GCC it fills two table entries.
     virtual ~FactoryInterface() = default;
 };
 
-// The library's one export.
+// The library's one export: any time, on any thread the host loads from; the factory with one
+// reference the caller owns, or null when memory ran out.
 using GetPluginFactoryFunction = FactoryInterface*(QUORLIN_CALL*)();
 inline constexpr const char* pluginFactoryExportName = "GetPluginFactory";
 

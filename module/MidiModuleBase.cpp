@@ -9,7 +9,8 @@
 
 namespace quorlin {
 
-MidiModuleBase::MidiModuleBase(const void* classIdBytes) : classId(classIdBytes) {
+MidiModuleBase::MidiModuleBase(const void* classIdBytes, const ModuleConfig& configuration)
+    : config(configuration), classId(classIdBytes) {
     parameters.setOwner(this);
 }
 
@@ -30,7 +31,7 @@ ResultCode MidiModuleBase::QueryInterface(const InterfaceIdBytes* iid, void** ou
         {&ClassIdentityInterfaceId, static_cast<ClassIdentityInterface*>(this)},
     }};
     // The class identity row is only answered while the product exposes it.
-    std::size_t answered = exposeClassIdentity ? rows.size() : rows.size() - 1;
+    std::size_t answered = config.exposeClassIdentity ? rows.size() : rows.size() - 1;
     return answerQueryInterface(iid, out, std::span(rows.data(), answered),
                                 static_cast<ModuleInterface&>(*this));
 }
@@ -60,15 +61,21 @@ ResultCode MidiModuleBase::initialize(HostContext* context) noexcept {
         }
         return resultInvalidArgument;
     }
+    // The timer use comes first: without it nothing is connected, and the answer goes back.
+    if (!holdsTimerUse) {
+        if (!startChangeTimer()) {
+            if (answer != nullptr) {
+                static_cast<HostMidiServices*>(answer)->Release();
+            }
+            return resultOutOfMemory;
+        }
+        holdsTimerUse = true;
+    }
     // A second initialize replaces the connection: give back what the first one took.
     releaseHostConnection();
     midiServices = static_cast<HostMidiServices*>(answer);
     hostContext = context;
     hostContext->AddRef();
-    if (!holdsTimerUse) {
-        startChangeTimer();
-        holdsTimerUse = true;
-    }
     return resultOk;
 }
 
@@ -96,7 +103,7 @@ void MidiModuleBase::releaseHostConnection() {
 
 ResultCode MidiModuleBase::getModuleInfo(ModuleInfo* info) noexcept {
     if (info != nullptr && info->size >= sizeof(ModuleInfo)) {
-        info->value = moduleInfoValue;
+        info->value = config.moduleInfoValue;
     }
     return resultOk;
 }
@@ -187,7 +194,7 @@ ResultCode MidiModuleBase::getView(const char* name, UnknownInterface** out) noe
 
 ResultCode MidiModuleBase::getSkinDescription(const char* viewName, char* templateName, void* data,
                                               std::uint32_t* size) noexcept {
-    return loadSkinDescription(viewName, skinResourceId, templateName, data, size);
+    return loadSkinDescription(viewName, config.skinResourceId, templateName, data, size);
 }
 
 ResultCode MidiModuleBase::getSkinResource(const char* path, void* data,

@@ -5,6 +5,7 @@
 #include "component/InterfaceId.h"
 #include "component/ModuleInterfaces.h"
 #include "component/ReferenceCount.h"
+#include "module/ModuleConfig.h"
 #include "parameters/ParameterList.h"
 
 #include <cstdint>
@@ -21,7 +22,7 @@ class MidiModuleBase : public ModuleInterface,
                        public AuxiliaryInterface {
 public:
     // `classIdBytes` points at 16 raw bytes (a class record starts with them); null gives zeros.
-    explicit MidiModuleBase(const void* classIdBytes);
+    MidiModuleBase(const void* classIdBytes, const ModuleConfig& configuration);
     MidiModuleBase(const MidiModuleBase&) = delete;
     MidiModuleBase& operator=(const MidiModuleBase&) = delete;
     ~MidiModuleBase() override;
@@ -75,21 +76,20 @@ public:
 
     std::int32_t referenceCount() const { return refCount.value(); }
     bool isRunning() const { return running; }
+    std::int32_t lastHostValue() const { return hostValue; }
 
 protected:
     HostMidiServices* services() const { return midiServices; }
     ParameterList& parameterList() { return parameters; }
 
-    ReferenceCount refCount;
-    std::int32_t moduleInfoValue = 0;
-    bool exposeClassIdentity = false;
-    InterfaceId classId;
-    std::int32_t skinResourceId = 0;
-    std::int32_t hostValue = 0;
-    bool running = false;
-
 private:
     void releaseHostConnection();
+
+    ReferenceCount refCount;
+    const ModuleConfig config;
+    InterfaceId classId;
+    std::int32_t hostValue = 0; // what the host last gave setHostValue; nothing reads it
+    bool running = false;       // switched by start and stop; nothing reads it
 
     HostContext* hostContext = nullptr;
     HostMidiServices* midiServices = nullptr;

@@ -3,6 +3,8 @@
 #include "Parameter.h"
 #include "ParameterRegistry.h"
 
+#include <new>
+
 namespace quorlin {
 
 namespace {
@@ -21,12 +23,18 @@ void killTimer() {
 
 } // namespace
 
-void startChangeTimer() {
-    ++startCount;
-    if (startCount == 1) {
-        // A failed SetTimer leaves 0: no ticks, and owners are still told at once.
-        timerId = SetTimer(nullptr, 0, tickMilliseconds, deliverPendingChanges);
+bool startChangeTimer() {
+    if (startCount == 0) {
+        // A failed SetTimer leaves 0: no ticks, and owners are still told at once. A timer
+        // table that cannot grow is running out of memory, and then the use is not taken.
+        try {
+            timerId = SetTimer(nullptr, 0, tickMilliseconds, deliverPendingChanges);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
     }
+    ++startCount;
+    return true;
 }
 
 void stopChangeTimer() {

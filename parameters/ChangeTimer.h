@@ -9,7 +9,8 @@ namespace quorlin {
 // The one process-wide 20 ms thread timer that tells listeners of parameter changes. Uses are
 // counted: the first start creates the timer on the calling thread, whose message loop then
 // runs the ticks; the last stop kills it. A stop without a use to give back does nothing.
-void startChangeTimer();
+// False, with no use taken, when memory ran out while the timer was created.
+bool startChangeTimer();
 void stopChangeTimer();
 
 // The tick: every pending parameter, in order of construction, tells its listeners once.

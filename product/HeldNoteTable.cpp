@@ -1,7 +1,6 @@
 #include "HeldNoteTable.h"
 
 #include <algorithm>
-#include <array>
 
 namespace quorlin {
 
@@ -47,27 +46,10 @@ void HeldNoteTable::remove(std::int32_t note) {
 }
 
 void HeldNoteTable::prune(std::int32_t position) {
-    // Collect first, erase after, so nothing is erased while the table is walked. The list
-    // lives on the stack for every table the MIDI range can produce; only a table of more
-    // notes than that, with more of them ended, spills the rest to the heap.
-    std::array<std::int32_t, midiNoteCount> ended;
-    std::size_t endedCount = 0;
-    std::vector<std::int32_t> endedBeyond;
-    for (const HeldNote& entry : notes) {
-        if (entry.hasEnd && entry.endPosition <= position) {
-            if (endedCount < ended.size()) {
-                ended[endedCount++] = entry.note;
-            } else {
-                endedBeyond.push_back(entry.note);
-            }
-        }
-    }
-    for (std::size_t i = 0; i < endedCount; ++i) {
-        remove(ended[i]);
-    }
-    for (std::int32_t note : endedBeyond) {
-        remove(note);
-    }
+    // Erased in place: pruning never allocates, whatever the table holds.
+    std::erase_if(notes, [position](const HeldNote& entry) {
+        return entry.hasEnd && entry.endPosition <= position;
+    });
 }
 
 const HeldNote* HeldNoteTable::find(std::int32_t note) const {

@@ -24,10 +24,11 @@ public:
     HeldNoteTable& operator=(const HeldNoteTable&) = delete;
     ~HeldNoteTable();
 
-    // Creates or fully overwrites the entry; a length above 0 gives the note an end.
+    // Creates or fully overwrites the entry; a length above 0 gives the note an end. Throws
+    // std::bad_alloc, with the table unchanged, only when a note beyond the room needs more.
     void add(std::int32_t note, std::int32_t startPosition, std::int32_t length);
     void remove(std::int32_t note);
-    // Erases every entry whose end is at or before `position`.
+    // Erases every entry whose end is at or before `position`; never allocates.
     void prune(std::int32_t position);
     std::uint32_t count() const { return static_cast<std::uint32_t>(notes.size()); }
     void clear() { notes.clear(); } // keeps the room, so the next notes take none

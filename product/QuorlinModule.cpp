@@ -1,31 +1,29 @@
 #include "QuorlinModule.h"
 
+#include "component/MidiProtocol.h"
 #include "parameters/PortamentoSpeedParameter.h"
+
+#include <climits>
+#include <new>
 
 namespace quorlin {
 
 namespace {
 
-constexpr std::int32_t statusNoteOn = 144;
-constexpr std::int32_t statusNoteOff = 128;
-constexpr std::int32_t statusController = 176;
-constexpr std::int32_t controllerPortamentoTime = 5;
-constexpr std::int32_t controllerPortamento = 65;
-constexpr std::int32_t portamentoOn = 127;
-constexpr std::int32_t portamentoOff = 0;
 constexpr std::int32_t createEventFourth = -1;
 constexpr std::int32_t immediatePosition = INT32_MIN;
 constexpr std::int32_t hostOptionValue = 1;
-constexpr std::int32_t moduleInfo = 3;
-constexpr std::int32_t skinDescriptionResource = 1;
+
+constexpr ModuleConfig quorlinConfig{
+    .moduleInfoValue = 3,
+    .skinResourceId = 1, // the skin description resource
+    .exposeClassIdentity = false,
+};
 
 } // namespace
 
-QuorlinModule::QuorlinModule(const void* classIdBytes) : MidiModuleBase(classIdBytes) {
-    moduleInfoValue = moduleInfo;
-    exposeClassIdentity = false;
-    skinResourceId = skinDescriptionResource;
-}
+QuorlinModule::QuorlinModule(const void* classIdBytes)
+    : MidiModuleBase(classIdBytes, quorlinConfig) {}
 
 QuorlinModule::~QuorlinModule() = default;
 
@@ -34,14 +32,33 @@ ResultCode QuorlinModule::initialize(HostContext* context) noexcept {
     if (result != resultOk) {
         return result;
     }
-    // An initialize after terminate finds the parameter still there: one per instance.
-    if (parameterList().findByTag(speedTag) == nullptr) {
-        auto* speed = new PortamentoSpeedParameter();
-        ParameterInterface* added = parameterList().addParameter(speed, speedTag, speedName);
-        added->setValue(-1);
+    if (!addSpeedParameter()) {
+        // Out of memory: give back the connection and the timer use the base just took, so
+        // the instance is as the host had it before the call.
+        MidiModuleBase::terminate();
+        return resultOutOfMemory;
     }
     services()->setHostOption(hostOptionValue);
     return resultOk;
+}
+
+bool QuorlinModule::addSpeedParameter() noexcept {
+    // An initialize after terminate finds the parameter still there: one per instance.
+    if (parameterList().findByTag(speedTag) != nullptr) {
+        return true;
+    }
+    PortamentoSpeedParameter* speed = nullptr;
+    try {
+        speed = new PortamentoSpeedParameter();
+        parameterList().addParameter(speed, speedTag, speedName)->setValue(-1);
+    } catch (const std::bad_alloc&) {
+        // A parameter the list did not take is still ours, and leaves the registry with us.
+        if (speed != nullptr) {
+            speed->Release();
+        }
+        return false;
+    }
+    return true;
 }
 
 ResultCode QuorlinModule::terminate() noexcept {
@@ -61,10 +78,16 @@ ResultCode QuorlinModule::processEvent(HostEvent* event) noexcept {
     std::int32_t length = host->getLength(event);
     bool immediate = (host->isImmediate(event) & 0xFF) != 0;
 
-    if (status == statusNoteOn && velocity != 0) {
-        return noteOn(event, note, position, length, immediate);
+    if (status == midi::statusNoteOn && velocity != 0) {
+        try {
+            return noteOn(event, note, position, length, immediate);
+        } catch (const std::bad_alloc&) {
+            // Only a note number beyond the MIDI range can make the table grow; it ran out
+            // before anything was changed or sent.
+            return resultOutOfMemory;
+        }
     }
-    if (status == statusNoteOn || status == statusNoteOff) {
+    if (status == midi::statusNoteOn || status == midi::statusNoteOff) {
         return noteOff(event, note, immediate);
     }
     return MidiModuleBase::processEvent(event);
@@ -74,8 +97,8 @@ ResultCode QuorlinModule::noteOn(HostEvent* event, std::int32_t note, std::int32
                                  std::int32_t length, bool immediate) {
     heldNotes.add(note, position, length);
     heldNotes.prune(position); // the note-on's own position is the present moment
-    std::int32_t value = heldNotes.count() >= 2 ? portamentoOn : portamentoOff;
-    HostEvent* controller = createController(controllerPortamento, value);
+    std::int32_t value = heldNotes.count() >= 2 ? midi::portamentoOn : midi::portamentoOff;
+    HostEvent* controller = createController(midi::controllerPortamento, value);
     // The controller takes the note-on's position as the host reports it after the creation.
     sendController(controller, services()->getPosition(event), immediate);
     return emitEvent(event, immediate);
@@ -97,13 +120,13 @@ ResultCode QuorlinModule::processTime(std::int32_t position, std::int32_t,
     if (value < 0) {
         return resultOk; // "Off" sends nothing and uses the request up
     }
-    sendController(createController(controllerPortamentoTime, value), position,
+    sendController(createController(midi::controllerPortamentoTime, value), position,
                    (immediate & 0xFF) != 0);
     return resultOk;
 }
 
 HostEvent* QuorlinModule::createController(std::int32_t controller, std::int32_t value) {
-    return services()->createEvent(statusController, controller, value, createEventFourth);
+    return services()->createEvent(midi::statusController, controller, value, createEventFourth);
 }
 
 void QuorlinModule::sendController(HostEvent* controller, std::int32_t position, bool immediate) {

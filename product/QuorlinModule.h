@@ -31,6 +31,9 @@ public:
     const HeldNoteTable& heldNoteTable() const { return heldNotes; }
 
 private:
+    // Adds portamentoSpeed on the first initialize; false, with nothing added, when memory ran
+    // out.
+    bool addSpeedParameter() noexcept;
     ResultCode noteOn(HostEvent* event, std::int32_t note, std::int32_t position,
                       std::int32_t length, bool immediate);
     ResultCode noteOff(HostEvent* event, std::int32_t note, bool immediate);
