@@ -73,39 +73,245 @@ const void* const rawServicesTable[32] = {
     reinterpret_cast<const void*>(&rawOperation<32, ResultCode, I32>),
 };
 
-TEST(BinaryLayoutTest, HostMidiServicesOperationsSitAtTheirPlaces) {
-    RawHostObject raw{rawServicesTable, 0};
-    auto* services = reinterpret_cast<HostMidiServices*>(&raw);
-    HostEvent* event = nullptr;
-    void* out = nullptr;
+// The raw function for one place, with the operation's own signature: a caller-cleans-up
+// mismatch would unbalance the stack under the 32-bit convention.
+template <int Place, typename Result, typename... Args> const void* at() {
+    return reinterpret_cast<const void*>(&rawOperation<Place, Result, Args...>);
+}
 
-    struct Expectation {
-        int place;
-        std::function<void()> call;
-    };
-    const Expectation expectations[] = {
-        {1, [&] { services->QueryInterface(HostMidiServicesId.raw(), &out); }},
-        {2, [&] { services->AddRef(); }},
-        {3, [&] { services->Release(); }},
-        {4, [&] { services->createEvent(176, 65, 127, -1); }},
-        {7, [&] { services->releaseEvent(event); }},
-        {8, [&] { services->outputEvent(event); }},
-        {9, [&] { services->forwardEvent(event); }},
-        {10, [&] { services->setPosition(event, 5); }},
-        {11, [&] { services->getPosition(event); }},
-        {13, [&] { services->getLength(event); }},
-        {14, [&] { services->setImmediate(event, 1); }},
-        {15, [&] { services->isImmediate(event); }},
-        {18, [&] { services->getStatus(event); }},
-        {20, [&] { services->getData1(event); }},
-        {22, [&] { services->getData2(event); }},
-        {32, [&] { services->setHostOption(1); }},
-    };
-    for (const Expectation& e : expectations) {
+// Calls each operation through the declaration of `Interface` on an object whose table is
+// `table`, and checks that the raw function of the expected place ran.
+template <typename Interface> struct PlaceCheck {
+    int place;
+    std::function<void(Interface*)> call;
+};
+
+template <typename Interface>
+void expectPlaces(const void* const* table, std::initializer_list<PlaceCheck<Interface>> checks) {
+    RawHostObject raw{table, 0};
+    auto* object = reinterpret_cast<Interface*>(&raw);
+    for (const PlaceCheck<Interface>& check : checks) {
         raw.lastPlace = 0;
-        e.call();
-        EXPECT_EQ(raw.lastPlace, e.place);
+        check.call(object);
+        EXPECT_EQ(raw.lastPlace, check.place);
     }
+}
+
+// Places 1 to 3 of every table.
+template <typename Interface> void expectUnknownPlaces(const void* const* table) {
+    void* out = nullptr;
+    expectPlaces<Interface>(table, {{1, [&](Interface* i) { i->QueryInterface(nullptr, &out); }},
+                                    {2, [](Interface* i) { i->AddRef(); }},
+                                    {3, [](Interface* i) { i->Release(); }}});
+}
+
+const void* const unknownPlaces[3] = {
+    at<1, ResultCode, const InterfaceIdBytes*, void**>(),
+    at<2, std::uint32_t>(),
+    at<3, std::uint32_t>(),
+};
+
+TEST(BinaryLayoutTest, HostMidiServicesOperationsSitAtTheirPlaces) {
+    HostEvent* event = nullptr;
+    expectUnknownPlaces<HostMidiServices>(rawServicesTable);
+    expectPlaces<HostMidiServices>(rawServicesTable,
+                                   {
+                                       {4, [](auto* s) { s->createEvent(176, 65, 127, -1); }},
+                                       {7, [&](auto* s) { s->releaseEvent(event); }},
+                                       {8, [&](auto* s) { s->outputEvent(event); }},
+                                       {9, [&](auto* s) { s->forwardEvent(event); }},
+                                       {10, [&](auto* s) { s->setPosition(event, 5); }},
+                                       {11, [&](auto* s) { s->getPosition(event); }},
+                                       {13, [&](auto* s) { s->getLength(event); }},
+                                       {14, [&](auto* s) { s->setImmediate(event, 1); }},
+                                       {15, [&](auto* s) { s->isImmediate(event); }},
+                                       {18, [&](auto* s) { s->getStatus(event); }},
+                                       {20, [&](auto* s) { s->getData1(event); }},
+                                       {22, [&](auto* s) { s->getData2(event); }},
+                                       {32, [](auto* s) { s->setHostOption(1); }},
+                                   });
+}
+
+TEST(BinaryLayoutTest, HostContextIsTheThreeCommonOperations) {
+    expectUnknownPlaces<HostContext>(unknownPlaces);
+}
+
+TEST(BinaryLayoutTest, ModuleInterfacesOperationsSitAtTheirPlaces) {
+    const void* const module[13] = {
+        unknownPlaces[0],
+        unknownPlaces[1],
+        unknownPlaces[2],
+        at<4, ResultCode, HostContext*>(),
+        at<5, ResultCode>(),
+        at<6, ResultCode, ModuleInfo*>(),
+        at<7, ResultCode, I32>(),
+        at<8, ResultCode, Event>(),
+        at<9, ResultCode, I32, I32, I32>(),
+        at<10, ResultCode, I32>(),
+        at<11, ResultCode, I32, I32>(),
+        at<12, ResultCode, I32>(),
+        at<13, ResultCode, I32>(),
+    };
+    expectUnknownPlaces<ModuleInterface>(module);
+    expectPlaces<ModuleInterface>(module, {
+                                              {4, [](auto* m) { m->initialize(nullptr); }},
+                                              {5, [](auto* m) { m->terminate(); }},
+                                              {6, [](auto* m) { m->getModuleInfo(nullptr); }},
+                                              {7, [](auto* m) { m->setHostValue(1); }},
+                                              {8, [](auto* m) { m->processEvent(nullptr); }},
+                                              {9, [](auto* m) { m->processTime(1, 2, 3); }},
+                                              {10, [](auto* m) { m->reservedCallA(1); }},
+                                              {11, [](auto* m) { m->reservedCallB(1, 2); }},
+                                              {12, [](auto* m) { m->stop(0); }},
+                                              {13, [](auto* m) { m->start(0); }},
+                                          });
+
+    ParameterInterface* parameter = nullptr;
+    char name[128] = {};
+    const void* const owner[8] = {
+        unknownPlaces[0],
+        unknownPlaces[1],
+        unknownPlaces[2],
+        at<4, ResultCode, const char*, ParameterInterface**>(),
+        at<5, ResultCode, ParameterInterface*, I32>(),
+        at<6, I32>(),
+        at<7, ResultCode, I32, char*>(),
+        at<8, ResultCode, I32, ParameterInterface**>(),
+    };
+    expectUnknownPlaces<ParameterOwnerInterface>(owner);
+    expectPlaces<ParameterOwnerInterface>(
+        owner, {
+                   {4, [&](auto* o) { o->findParameter("portamentoSpeed", &parameter); }},
+                   {5, [](auto* o) { o->parameterChanged(nullptr, 0); }},
+                   {6, [](auto* o) { o->getParameterCount(); }},
+                   {7, [&](auto* o) { o->getParameterName(0, name); }},
+                   {8, [&](auto* o) { o->getParameterByTag(0, &parameter); }},
+               });
+
+    void* out = nullptr;
+    const void* const identity[6] = {
+        unknownPlaces[0],
+        unknownPlaces[1],
+        unknownPlaces[2],
+        at<4, ResultCode, void*>(),
+        at<5, ResultCode, I32, I32>(),
+        at<6, ResultCode, I32, void**>(),
+    };
+    expectUnknownPlaces<ClassIdentityInterface>(identity);
+    expectPlaces<ClassIdentityInterface>(identity,
+                                         {
+                                             {4, [&](auto* c) { c->getClassId(name); }},
+                                             {5, [](auto* c) { c->identityPut(1, 2); }},
+                                             {6, [&](auto* c) { c->identityGet(1, &out); }},
+                                         });
+
+    UnknownInterface* view = nullptr;
+    std::uint32_t size = 0;
+    const void* const skin[6] = {
+        unknownPlaces[0],
+        unknownPlaces[1],
+        unknownPlaces[2],
+        at<4, ResultCode, const char*, UnknownInterface**>(),
+        at<5, ResultCode, const char*, char*, void*, std::uint32_t*>(),
+        at<6, ResultCode, const char*, void*, std::uint32_t*>(),
+    };
+    expectUnknownPlaces<SkinInterface>(skin);
+    expectPlaces<SkinInterface>(
+        skin, {
+                  {4, [&](auto* k) { k->getView("editor", &view); }},
+                  {5, [&](auto* k) { k->getSkinDescription("editor", name, nullptr, &size); }},
+                  {6, [&](auto* k) { k->getSkinResource("1001", nullptr, &size); }},
+              });
+
+    const void* const auxiliary[5] = {
+        unknownPlaces[0],         unknownPlaces[1],
+        unknownPlaces[2],         at<4, ResultCode, I32, I32, void**>(),
+        at<5, ResultCode, I32>(),
+    };
+    expectUnknownPlaces<AuxiliaryInterface>(auxiliary);
+    expectPlaces<AuxiliaryInterface>(auxiliary, {
+                                                    {4, [&](auto* a) { a->auxGet(1, 2, &out); }},
+                                                    {5, [](auto* a) { a->auxPut(1); }},
+                                                });
+}
+
+TEST(BinaryLayoutTest, ParameterInterfacesOperationsSitAtTheirPlaces) {
+    char text[12] = {};
+    const void* const parameter[10] = {
+        unknownPlaces[0],
+        unknownPlaces[1],
+        unknownPlaces[2],
+        at<4, void, char*>(),
+        at<5, void, const char*>(),
+        at<6, I32>(),
+        at<7, void, I32>(),
+        at<8, I32>(),
+        at<9, I32>(),
+        at<10, void, ParameterOwnerInterface*, I32>(),
+    };
+    expectUnknownPlaces<ParameterInterface>(parameter);
+    expectPlaces<ParameterInterface>(parameter, {
+                                                    {4, [&](auto* p) { p->toText(text); }},
+                                                    {5, [](auto* p) { p->fromText("12"); }},
+                                                    {6, [](auto* p) { p->getValue(); }},
+                                                    {7, [](auto* p) { p->setValue(12); }},
+                                                    {8, [](auto* p) { p->getMin(); }},
+                                                    {9, [](auto* p) { p->getMax(); }},
+                                                    {10, [](auto* p) { p->attach(nullptr, 0); }},
+                                                });
+
+    const void* const notifier[6] = {
+        unknownPlaces[0],
+        unknownPlaces[1],
+        unknownPlaces[2],
+        at<4, ResultCode, UnknownInterface*>(),
+        at<5, ResultCode, UnknownInterface*>(),
+        at<6, ResultCode, I32, I32>(),
+    };
+    expectUnknownPlaces<ParameterNotifierInterface>(notifier);
+    expectPlaces<ParameterNotifierInterface>(notifier,
+                                             {
+                                                 {4, [](auto* n) { n->addListener(nullptr); }},
+                                                 {5, [](auto* n) { n->removeListener(nullptr); }},
+                                                 {6, [](auto* n) { n->setOption(1, 1); }},
+                                             });
+
+    const void* const listener[5] = {
+        unknownPlaces[0],
+        unknownPlaces[1],
+        unknownPlaces[2],
+        at<4, ResultCode>(),
+        at<5, ResultCode, ParameterInterface*, I32>(),
+    };
+    expectUnknownPlaces<ParameterListenerInterface>(listener);
+    expectPlaces<ParameterListenerInterface>(
+        listener, {
+                      {4, [](auto* l) { l->unusedSlot4(); }},
+                      {5, [](auto* l) { l->parameterChanged(nullptr, 0); }},
+                  });
+}
+
+TEST(BinaryLayoutTest, FactoryOperationsSitAtTheirPlaces) {
+    FactoryInfo info{};
+    ClassInfo classInfo{};
+    void* out = nullptr;
+    const void* const factory[7] = {
+        unknownPlaces[0],
+        unknownPlaces[1],
+        unknownPlaces[2],
+        at<4, ResultCode, FactoryInfo*>(),
+        at<5, I32>(),
+        at<6, ResultCode, I32, ClassInfo*>(),
+        at<7, ResultCode, const InterfaceIdBytes*, const InterfaceIdBytes*, void**>(),
+    };
+    expectUnknownPlaces<FactoryInterface>(factory);
+    expectPlaces<FactoryInterface>(
+        factory, {
+                     {4, [&](auto* f) { f->getFactoryInfo(&info); }},
+                     {5, [](auto* f) { f->countClasses(); }},
+                     {6, [&](auto* f) { f->getClassInfo(0, &classInfo); }},
+                     {7, [&](auto* f) { f->createInstance(nullptr, nullptr, &out); }},
+                 });
 }
 
 TEST(BinaryLayoutTest, TheTestHostAnswersByPlace) {
