@@ -2,6 +2,7 @@
 
 #include "BenchmarkOutcome.h"
 #include "EventPaths.h"
+#include "component/MidiProtocol.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,21 +17,16 @@ namespace quorlin::bench {
 
 namespace {
 
-constexpr std::int32_t statusNoteOn = 144;
-constexpr std::int32_t statusNoteOff = 128;
-constexpr std::int32_t statusController = 176;
-constexpr std::int32_t legato = 127;
-constexpr std::int32_t detached = 0;
 // Rounds run before the count starts, so that every case is in its steady state: the held-note
 // table at its working size and the host's event pool in use.
 constexpr int warmUpRounds = 2000;
 
 HostEvent noteOnEvent(std::int32_t key, std::int32_t position, std::int32_t length) {
-    return HostEvent{statusNoteOn, key, 100, position, length, 0};
+    return HostEvent{midi::statusNoteOn, key, 100, position, length, 0};
 }
 
 HostEvent noteOffEvent(std::int32_t key) {
-    return HostEvent{statusNoteOff, key, 64, 0, 0, 0};
+    return HostEvent{midi::statusNoteOff, key, 64, 0, 0, 0};
 }
 
 template <class Step> void warmUp(Step& step) {
@@ -46,7 +42,7 @@ template <class Path> void controller(benchmark::State& state) {
         return;
     }
     Path path(rig);
-    HostEvent event{statusController, 7, 100, 0, 0, 0};
+    HostEvent event{midi::statusController, 7, 100, 0, 0, 0};
     auto step = [&] { benchmark::DoNotOptimize(path.passThrough(&event)); };
     warmUp(step);
     SteadyStateWindow window(state, rig.host(), 1);
@@ -73,7 +69,7 @@ template <class Path> void noteOnAlone(benchmark::State& state) {
     }
     std::size_t next = 0;
     auto step = [&] {
-        benchmark::DoNotOptimize(path.noteOn(&ons[next], detached));
+        benchmark::DoNotOptimize(path.noteOn(&ons[next], midi::portamentoOff));
         benchmark::DoNotOptimize(path.noteOff(&offs[next]));
         next = next + 1 == ons.size() ? 0 : next + 1;
     };
@@ -96,11 +92,11 @@ template <class Path> void noteOnEightHeld(benchmark::State& state) {
     std::array<HostEvent, 8> ons;
     for (std::size_t i = 0; i < ons.size(); ++i) {
         ons[i] = noteOnEvent(static_cast<std::int32_t>(60 + 2 * i), 0, 0);
-        path.noteOn(&ons[i], i == 0 ? detached : legato);
+        path.noteOn(&ons[i], i == 0 ? midi::portamentoOff : midi::portamentoOn);
     }
     std::size_t next = 0;
     auto step = [&] {
-        benchmark::DoNotOptimize(path.noteOn(&ons[next], legato));
+        benchmark::DoNotOptimize(path.noteOn(&ons[next], midi::portamentoOn));
         next = next + 1 == ons.size() ? 0 : next + 1;
     };
     warmUp(step);
@@ -108,7 +104,8 @@ template <class Path> void noteOnEightHeld(benchmark::State& state) {
     for (auto _ : state) {
         step();
     }
-    window.close({.created = 1, .outputs = 2, .forwards = 0, .createdValueSum = legato});
+    window.close(
+        {.created = 1, .outputs = 2, .forwards = 0, .createdValueSum = midi::portamentoOn});
 }
 
 // Note-ons that carry lengths: each starts one position after the previous and lasts
@@ -120,7 +117,7 @@ template <class Path, std::int32_t length> void noteOnWithLength(benchmark::Stat
         return;
     }
     Path path(rig);
-    constexpr std::int32_t value = length >= 2 ? legato : detached;
+    constexpr std::int32_t value = length >= 2 ? midi::portamentoOn : midi::portamentoOff;
     std::array<HostEvent, 16> ons;
     for (std::size_t i = 0; i < ons.size(); ++i) {
         ons[i] = noteOnEvent(static_cast<std::int32_t>(48 + i), 0, length);
@@ -159,7 +156,7 @@ template <class Path> void noteOffHeld(benchmark::State& state) {
     }
     auto press = [&] {
         for (std::size_t i = 0; i < keys; ++i) {
-            path.noteOn(&ons[i], i == 0 ? detached : legato);
+            path.noteOn(&ons[i], i == 0 ? midi::portamentoOff : midi::portamentoOn);
         }
     };
     auto lift = [&] {
@@ -183,7 +180,7 @@ template <class Path> void noteOffHeld(benchmark::State& state) {
     window.close({.created = keys,
                   .outputs = 3 * keys,
                   .forwards = 0,
-                  .createdValueSum = (keys - 1) * legato});
+                  .createdValueSum = (keys - 1) * midi::portamentoOn});
 }
 
 enum class EventKind { noteOn, noteOff, controller };
@@ -207,12 +204,12 @@ template <class Path> void mixedStream(benchmark::State& state) {
         switch (random() % 4) {
         case 0:
             kinds[i] = EventKind::noteOff;
-            events[i] = HostEvent{statusNoteOff, key, 64, position, 0, 0};
+            events[i] = HostEvent{midi::statusNoteOff, key, 64, position, 0, 0};
             perRound.outputs += 1;
             break;
         case 1:
             kinds[i] = EventKind::controller;
-            events[i] = HostEvent{statusController, 1, key, position, 0, 0};
+            events[i] = HostEvent{midi::statusController, 1, key, position, 0, 0};
             perRound.forwards += 1;
             break;
         default:
@@ -228,7 +225,7 @@ template <class Path> void mixedStream(benchmark::State& state) {
             switch (kinds[i]) {
             case EventKind::noteOn:
                 // The baseline cannot know the value; the count of calls is what matters.
-                benchmark::DoNotOptimize(path.noteOn(&events[i], detached));
+                benchmark::DoNotOptimize(path.noteOn(&events[i], midi::portamentoOff));
                 break;
             case EventKind::noteOff:
                 benchmark::DoNotOptimize(path.noteOff(&events[i]));

@@ -1,12 +1,10 @@
 #include "HostCallBaselines.h"
+#include "component/MidiProtocol.h"
 
 namespace quorlin::bench {
 
 namespace {
 
-constexpr std::int32_t statusController = 176;
-constexpr std::int32_t controllerPortamento = 65;
-constexpr std::int32_t controllerPortamentoTime = 5;
 constexpr std::int32_t createEventFourth = -1;
 
 // The six reads every incoming event costs; the sum keeps every result in use.
@@ -30,7 +28,7 @@ ResultCode noteOnCalls(HostMidiServices& host, HostEvent* event, std::int32_t co
     if (readAll(host, event) == 0) {
         return resultFalse;
     }
-    HostEvent* controller = host.createEvent(statusController, controllerPortamento,
+    HostEvent* controller = host.createEvent(midi::statusController, midi::controllerPortamento,
                                              controllerValue, createEventFourth);
     host.setPosition(controller, host.getPosition(event));
     host.outputEvent(controller);
@@ -43,8 +41,8 @@ ResultCode noteOffCalls(HostMidiServices& host, HostEvent* event) {
 }
 
 void speedControllerCalls(HostMidiServices& host, std::int32_t position, std::int32_t value) {
-    HostEvent* controller =
-        host.createEvent(statusController, controllerPortamentoTime, value, createEventFourth);
+    HostEvent* controller = host.createEvent(midi::statusController, midi::controllerPortamentoTime,
+                                             value, createEventFourth);
     host.setPosition(controller, position);
     host.outputEvent(controller);
     host.releaseEvent(controller);

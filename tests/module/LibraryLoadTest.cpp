@@ -1,6 +1,7 @@
 // The built library loaded by file, as a sequencer loads it: only the export and table places.
 
 #include "component/FactoryInterface.h"
+#include "component/MidiProtocol.h"
 #include "component/ModuleInterfaces.h"
 #include "tests/host/MessagePump.h"
 #include "tests/host/RecordingHostContext.h"
@@ -50,14 +51,14 @@ TEST(LibraryLoadTest, AHostGetsControllersThroughTheExportAlone) {
     callSlot<ResultCode>(module, 13, std::int32_t{0});
     callSlot<void>(speed, 5, "40"); // fromText
     callSlot<ResultCode>(module, 9, std::int32_t{0}, std::int32_t{0}, std::int32_t{0});
-    callSlot<ResultCode>(module, 8, services.makeEvent(144, 60, 100, 10));
-    callSlot<ResultCode>(module, 8, services.makeEvent(144, 64, 100, 20));
+    callSlot<ResultCode>(module, 8, services.makeEvent(midi::statusNoteOn, 60, 100, 10));
+    callSlot<ResultCode>(module, 8, services.makeEvent(midi::statusNoteOn, 64, 100, 20));
     ASSERT_EQ(services.sent.size(), 5u);
-    EXPECT_EQ(services.sent[0].data1, 5);
+    EXPECT_EQ(services.sent[0].data1, midi::controllerPortamentoTime);
     EXPECT_EQ(services.sent[0].data2, 40);
     EXPECT_EQ(services.sent[1].data2, 0);
-    EXPECT_EQ(services.sent[3].data1, 65);
-    EXPECT_EQ(services.sent[3].data2, 127);
+    EXPECT_EQ(services.sent[3].data1, midi::controllerPortamento);
+    EXPECT_EQ(services.sent[3].data2, midi::portamentoOn);
     EXPECT_EQ(services.sent[3].position, 20);
 
     // The library's own timer tells the listener, on this thread's message loop.

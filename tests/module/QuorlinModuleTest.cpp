@@ -1,6 +1,7 @@
 // What the module sends for each kind of event, in which order, by which path.
 
 #include "ModuleFixture.h"
+#include "component/MidiProtocol.h"
 
 #include <climits>
 
@@ -20,58 +21,56 @@ protected:
 
 TEST_F(QuorlinModuleTest, NoteOnReadsSendsControllerThenNoteInExactOrder) {
     services.outputResult = 7;
-    EXPECT_EQ(send(144, 60, 100, 480, 0), 7);
-    EXPECT_EQ(services.calls, (Calls{"getStatus e1", "getData1 e1", "getData2 e1",
-                                     "getPosition e1", "getLength e1", "isImmediate e1",
-                                     "createEvent 176 65 0 -1 -> e2", "getPosition e1",
-                                     "setPosition e2 480", "outputEvent e2", "releaseEvent e2",
-                                     "outputEvent e1"}));
+    EXPECT_EQ(send(midi::statusNoteOn, 60, 100, 480, 0), 7);
+    EXPECT_EQ(services.calls,
+              (Calls{"getStatus e1", "getData1 e1", "getData2 e1", "getPosition e1", "getLength e1",
+                     "isImmediate e1", "createEvent 176 65 0 -1 -> e2", "getPosition e1",
+                     "setPosition e2 480", "outputEvent e2", "releaseEvent e2", "outputEvent e1"}));
 }
 
 TEST_F(QuorlinModuleTest, NoteOffAndPassThroughSendOnlyTheEvent) {
     services.outputResult = 3;
     services.forwardResult = 9;
-    EXPECT_EQ(send(128, 60, 0, 10), 3);
-    EXPECT_EQ(services.calls, (Calls{"getStatus e1", "getData1 e1", "getData2 e1",
-                                     "getPosition e1", "getLength e1", "isImmediate e1",
-                                     "outputEvent e1"}));
+    EXPECT_EQ(send(midi::statusNoteOff, 60, 0, 10), 3);
+    EXPECT_EQ(services.calls, (Calls{"getStatus e1", "getData1 e1", "getData2 e1", "getPosition e1",
+                                     "getLength e1", "isImmediate e1", "outputEvent e1"}));
     services.clearLog();
-    EXPECT_EQ(send(176, 7, 100, 20, 0, 1), 9); // immediate flag untouched on pass-through
-    EXPECT_EQ(services.calls, (Calls{"getStatus e2", "getData1 e2", "getData2 e2",
-                                     "getPosition e2", "getLength e2", "isImmediate e2",
-                                     "forwardEvent e2"}));
+    // The immediate flag is left untouched on pass-through.
+    EXPECT_EQ(send(midi::statusController, 7, 100, 20, 0, 1), 9);
+    EXPECT_EQ(services.calls, (Calls{"getStatus e2", "getData1 e2", "getData2 e2", "getPosition e2",
+                                     "getLength e2", "isImmediate e2", "forwardEvent e2"}));
     EXPECT_EQ(services.sent.back().position, 20);
 }
 
 TEST_F(QuorlinModuleTest, LegatoValueFollowsTheKeysHeld) {
-    send(144, 60, 100, 0);  // alone: 0
-    send(144, 64, 100, 10); // 60 still held: 127
-    send(128, 60, 0, 20);
-    send(144, 67, 100, 30); // 64 still held: 127
-    send(144, 64, 0, 40);   // velocity 0 is a note-off
-    send(128, 67, 0, 50);
-    send(128, 99, 0, 55);   // a key not held changes nothing
-    send(144, 72, 100, 60); // alone again: 0
-    send(144, 72, 90, 70);  // the same key again replaces its entry: still 0
+    send(midi::statusNoteOn, 60, 100, 0);  // alone: 0
+    send(midi::statusNoteOn, 64, 100, 10); // 60 still held: 127
+    send(midi::statusNoteOff, 60, 0, 20);
+    send(midi::statusNoteOn, 67, 100, 30); // 64 still held: 127
+    send(midi::statusNoteOn, 64, 0, 40);   // velocity 0 is a note-off
+    send(midi::statusNoteOff, 67, 0, 50);
+    send(midi::statusNoteOff, 99, 0, 55);  // a key not held changes nothing
+    send(midi::statusNoteOn, 72, 100, 60); // alone again: 0
+    send(midi::statusNoteOn, 72, 90, 70);  // the same key again replaces its entry: still 0
     EXPECT_EQ(sentControllers(),
               (Calls{"cc65=0@0/output", "cc65=127@10/output", "cc65=127@30/output",
                      "cc65=0@60/output", "cc65=0@70/output"}));
 }
 
 TEST_F(QuorlinModuleTest, NotesWithLengthsEndAtTheirEndPosition) {
-    send(144, 60, 100, 0, 480);   // ends at 480
-    send(144, 62, 100, 480, 480); // back to back: 60 has ended, 0
-    send(144, 64, 100, 900, 480); // 62 ends at 960, still sounding: 127
+    send(midi::statusNoteOn, 60, 100, 0, 480);   // ends at 480
+    send(midi::statusNoteOn, 62, 100, 480, 480); // back to back: 60 has ended, 0
+    send(midi::statusNoteOn, 64, 100, 900, 480); // 62 ends at 960, still sounding: 127
     EXPECT_EQ(sentControllers(),
               (Calls{"cc65=0@0/output", "cc65=0@480/output", "cc65=127@900/output"}));
 }
 
 TEST_F(QuorlinModuleTest, OtherStatusesPassThroughAndLeaveTheTableAlone) {
-    send(144, 60, 100, 0);
+    send(midi::statusNoteOn, 60, 100, 0);
     for (std::int32_t status : {145, 129, 176, 224, 0, -144}) {
         send(status, 61, 100, 5);
     }
-    send(144, 62, 100, 10);
+    send(midi::statusNoteOn, 62, 100, 10);
     EXPECT_EQ(sentControllers(), (Calls{"cc65=0@0/output", "cc65=127@10/output"}));
     for (const SentEvent& e : services.sent) {
         if (e.status != 144 && !e.createdByModule) {
@@ -81,16 +80,16 @@ TEST_F(QuorlinModuleTest, OtherStatusesPassThroughAndLeaveTheTableAlone) {
 }
 
 TEST_F(QuorlinModuleTest, ImmediateNoteOnGoesOutForwardAtTheSmallestPosition) {
-    send(144, 60, 100, 480, 0, 0x100); // only the low byte of the flag counts: not immediate
+    send(midi::statusNoteOn, 60, 100, 480, 0,
+         0x100); // only the low byte of the flag counts: not immediate
     services.clearLog();
-    send(144, 62, 100, 960, 0, 0x101);
-    EXPECT_EQ(services.calls, (Calls{"getStatus e3", "getData1 e3", "getData2 e3",
-                                     "getPosition e3", "getLength e3", "isImmediate e3",
-                                     "createEvent 176 65 127 -1 -> e4", "getPosition e3",
-                                     "setPosition e4 960", "setImmediate e4 1",
-                                     "setPosition e4 -2147483648", "forwardEvent e4",
-                                     "releaseEvent e4", "setImmediate e3 1",
-                                     "setPosition e3 -2147483648", "forwardEvent e3"}));
+    send(midi::statusNoteOn, 62, 100, 960, 0, 0x101);
+    EXPECT_EQ(services.calls,
+              (Calls{"getStatus e3", "getData1 e3", "getData2 e3", "getPosition e3", "getLength e3",
+                     "isImmediate e3", "createEvent 176 65 127 -1 -> e4", "getPosition e3",
+                     "setPosition e4 960", "setImmediate e4 1", "setPosition e4 -2147483648",
+                     "forwardEvent e4", "releaseEvent e4", "setImmediate e3 1",
+                     "setPosition e3 -2147483648", "forwardEvent e3"}));
 }
 
 TEST_F(QuorlinModuleTest, SpeedGoesOutOnceAtTheNextPosition) {
@@ -130,10 +129,10 @@ TEST_F(QuorlinModuleTest, StartSendsTheLastSpeedAgain) {
 }
 
 TEST_F(QuorlinModuleTest, StopForgetsEveryHeldKey) {
-    send(144, 60, 100, 0);
-    send(144, 64, 100, 0);
+    send(midi::statusNoteOn, 60, 100, 0);
+    send(midi::statusNoteOn, 64, 100, 0);
     EXPECT_EQ(callSlot<ResultCode>(module, placeStop, std::int32_t{0}), resultOk);
-    send(144, 67, 100, 10);
+    send(midi::statusNoteOn, 67, 100, 10);
     EXPECT_EQ(sentControllers().back(), "cc65=0@10/output");
 }
 
@@ -154,7 +153,7 @@ TEST_F(QuorlinModuleTest, OnlyTheSpeedTagCountsAsASpeedChange) {
 TEST_F(QuorlinModuleTest, MissingControllerEventSkipsOnlyTheController) {
     services.createEventYieldsNull = true;
     services.outputResult = 5;
-    EXPECT_EQ(send(144, 60, 100, 0), 5);
+    EXPECT_EQ(send(midi::statusNoteOn, 60, 100, 0), 5);
     speedParameter()->setValue(20);
     time(10);
     ASSERT_EQ(services.sent.size(), 1u);
@@ -166,9 +165,10 @@ TEST(QuorlinModuleUnconnectedTest, NothingIsSentBeforeInitializeOrAfterTerminate
     RecordingHostContext context{services};
     auto* module = static_cast<ModuleInterface*>(
         createProductInstance(const_cast<ClassInfo*>(&productClassInfo)));
-    HostEvent* noteOn = services.makeEvent(144, 60, 100);
+    HostEvent* noteOn = services.makeEvent(midi::statusNoteOn, 60, 100);
     EXPECT_EQ(callSlot<ResultCode>(module, placeProcessEvent, noteOn), resultUnexpected);
-    EXPECT_EQ(callSlot<ResultCode>(module, placeProcessEvent, services.makeEvent(176, 1, 2)),
+    EXPECT_EQ(callSlot<ResultCode>(module, placeProcessEvent,
+                                   services.makeEvent(midi::statusController, 1, 2)),
               resultUnexpected);
     EXPECT_EQ(callSlot<ResultCode>(module, placeProcessTime, 0, 0, 0), resultOk);
 
@@ -191,14 +191,15 @@ TEST(QuorlinModuleUnconnectedTest, NothingIsSentBeforeInitializeOrAfterTerminate
     ASSERT_EQ(callSlot<ResultCode>(module, placeInitialize, &context), resultOk);
     callSlot<ResultCode>(module, placeProcessTime, 6, 0, 0);
     ASSERT_EQ(services.sent.size(), 1u);
-    EXPECT_EQ(services.sent[0].data1, 5);
+    EXPECT_EQ(services.sent[0].data1, midi::controllerPortamentoTime);
     EXPECT_EQ(services.sent[0].data2, 90);
     EXPECT_EQ(services.sent[0].position, 6);
 
     // The note-ons refused while unconnected never entered the table of held keys.
-    callSlot<ResultCode>(module, placeProcessEvent, services.makeEvent(144, 62, 100, 7));
+    callSlot<ResultCode>(module, placeProcessEvent,
+                         services.makeEvent(midi::statusNoteOn, 62, 100, 7));
     ASSERT_EQ(services.sent.size(), 3u);
-    EXPECT_EQ(services.sent[1].data1, 65);
+    EXPECT_EQ(services.sent[1].data1, midi::controllerPortamento);
     EXPECT_EQ(services.sent[1].data2, 0);
 
     callSlot<ResultCode>(module, placeTerminate);

@@ -1,6 +1,7 @@
 // The event path must not touch the heap once warmed up. This program counts every allocation
 // made while events flow.
 
+#include "component/MidiProtocol.h"
 #include "component/ModuleInterfaces.h"
 #include "factory/PluginFactory.h"
 #include "factory/ProductClass.h"
@@ -29,7 +30,9 @@ TEST(RealtimeAllocationTest, EventsAndPositionsDoNotAllocateInSteadyState) {
     std::vector<HostEvent*> events;
     for (int i = 0; i < 20000; ++i) {
         std::int32_t kind = static_cast<std::int32_t>(random() % 4);
-        std::int32_t status = kind == 0 ? 128 : kind == 3 ? 176 : 144;
+        std::int32_t status = kind == 0   ? midi::statusNoteOff
+                              : kind == 3 ? midi::statusController
+                                          : midi::statusNoteOn;
         events.push_back(services.makeEvent(status, static_cast<std::int32_t>(random() % 128),
                                             static_cast<std::int32_t>(random() % 128), i * 10,
                                             static_cast<std::int32_t>(random() % 200),
@@ -49,7 +52,7 @@ TEST(RealtimeAllocationTest, EventsAndPositionsDoNotAllocateInSteadyState) {
     };
     drive(0, 2000); // warm-up: every MIDI note has been held at least once
     for (std::int32_t note = 0; note < 128; ++note) {
-        module->processEvent(services.makeEvent(144, note, 1, 0, 0, 0));
+        module->processEvent(services.makeEvent(midi::statusNoteOn, note, 1, 0, 0, 0));
     }
     module->stop(0);
     std::int64_t before = allocationCount();

@@ -3,6 +3,7 @@
 // timer reaches a library that is gone.
 
 #include "StressHost.h"
+#include "component/MidiProtocol.h"
 #include "tests/host/MessagePump.h"
 
 #include <windows.h>
@@ -43,9 +44,9 @@ TEST(LibraryLoadStressTest, LoadUseAndUnloadInALoop) {
             ASSERT_EQ(host.listen(), resultOk);
             host.speed()->setValue(cycle % 128);
             host.services.clearLog();
-            host.module->processEvent(host.services.makeEvent(144, 60, 100, cycle));
+            host.module->processEvent(host.services.makeEvent(midi::statusNoteOn, 60, 100, cycle));
             ASSERT_EQ(host.services.sent.size(), 2u);
-            EXPECT_EQ(host.services.sent[0].data1, 65);
+            EXPECT_EQ(host.services.sent[0].data1, midi::controllerPortamento);
         }
         EXPECT_EQ(factory->Release(), 0u);
         // Terminate in another order than creation, so the timer use goes back mid-list.

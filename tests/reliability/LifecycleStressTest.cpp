@@ -2,6 +2,7 @@
 // opened, edited and closed over and over.
 
 #include "StressHost.h"
+#include "component/MidiProtocol.h"
 #include "parameters/ChangeTimer.h"
 #include "parameters/ParameterRegistry.h"
 
@@ -31,7 +32,8 @@ TEST(LifecycleStressTest, TenThousandLifecyclesGiveEveryReferenceBack) {
         host.services.clearLog();
         host.speed()->setValue(cycle % 128);
         host.module->processTime(cycle, 0, 0);
-        host.module->processEvent(host.services.makeEvent(144, cycle % 128, 100, cycle));
+        host.module->processEvent(
+            host.services.makeEvent(midi::statusNoteOn, cycle % 128, 100, cycle));
         ASSERT_EQ(host.services.sent.size(), 3u) << cycle;
         EXPECT_EQ(host.services.sent[0].data2, cycle % 128);
 

@@ -1,4 +1,5 @@
 #include "ReferenceInstance.h"
+#include "component/MidiProtocol.h"
 
 #include <algorithm>
 #include <limits>
@@ -7,11 +8,6 @@ namespace quorlin::reliability {
 
 namespace {
 
-constexpr std::int32_t noteOnStatus = 144;
-constexpr std::int32_t noteOffStatus = 128;
-constexpr std::int32_t controllerStatus = 176;
-constexpr std::int32_t portamentoSwitch = 65;
-constexpr std::int32_t portamentoTime = 5;
 constexpr std::int32_t immediatePosition = std::numeric_limits<std::int32_t>::min();
 
 bool flagSet(std::int32_t immediate) {
@@ -53,17 +49,18 @@ ExpectedCall ReferenceInstance::processEvent(const ModelEvent& event, const Host
     bool immediate = flagSet(event.immediate);
     std::int32_t pathResult = immediate ? host.forwardResult : host.outputResult;
     ExpectedCall call;
-    if (event.status == noteOnStatus && event.data2 != 0) {
+    if (event.status == midi::statusNoteOn && event.data2 != 0) {
         press(event.data1, event.position, event.length);
         if (!host.createYieldsNull) {
-            std::int32_t value = keys.size() >= 2 ? 127 : 0;
-            ModelEvent controller{controllerStatus, portamentoSwitch, value, event.position, 0, 0};
+            std::int32_t value = keys.size() >= 2 ? midi::portamentoOn : midi::portamentoOff;
+            ModelEvent controller{
+                midi::statusController, midi::controllerPortamento, value, event.position, 0, 0};
             call.sends.push_back(sent(controller, immediate));
             call.sends.back().createdByModule = true;
         }
         call.sends.push_back(sent(event, immediate));
         call.result = pathResult;
-    } else if (event.status == noteOnStatus || event.status == noteOffStatus) {
+    } else if (event.status == midi::statusNoteOn || event.status == midi::statusNoteOff) {
         release(event.data1);
         call.sends.push_back(sent(event, immediate));
         call.result = pathResult;
@@ -85,7 +82,8 @@ ExpectedCall ReferenceInstance::processTime(std::int32_t position, std::int32_t 
     speedDue = false;
     ExpectedCall call;
     if (speed >= 0 && !host.createYieldsNull) {
-        ModelEvent controller{controllerStatus, portamentoTime, speed, position, 0, 0};
+        ModelEvent controller{
+            midi::statusController, midi::controllerPortamentoTime, speed, position, 0, 0};
         call.sends.push_back(sent(controller, flagSet(immediate)));
         call.sends.back().createdByModule = true;
     }

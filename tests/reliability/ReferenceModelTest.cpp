@@ -3,6 +3,7 @@
 
 #include "DecimalReading.h"
 #include "ReferenceHost.h"
+#include "component/MidiProtocol.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,9 @@ constexpr std::int32_t highest = std::numeric_limits<std::int32_t>::max();
 
 ExpectedSend controller(std::int32_t number, std::int32_t value, std::int32_t position,
                         bool immediate = false) {
-    return {immediate, 176, number, value, immediate ? lowest : position, immediate ? 1 : 0, true};
+    return {immediate, midi::statusController,        number,
+            value,     immediate ? lowest : position, immediate ? 1 : 0,
+            true};
 }
 
 ExpectedSend passed(const ModelEvent& event) {
@@ -68,25 +71,30 @@ protected:
 };
 
 TEST_F(ReferenceInstanceTest, ControllerSixtyFiveFollowsTheHeldKeys) {
-    ModelEvent first{144, 60, 100, 10, 0, 0};
+    ModelEvent first{midi::statusNoteOn, 60, 100, 10, 0, 0};
     ExpectedCall call = instance.processEvent(first, host);
     EXPECT_EQ(call.result, 11);
-    EXPECT_EQ(call.sends, (std::vector<ExpectedSend>{controller(65, 0, 10), passed(first)}));
+    EXPECT_EQ(call.sends,
+              (std::vector<ExpectedSend>{
+                  controller(midi::controllerPortamento, midi::portamentoOff, 10), passed(first)}));
 
-    ModelEvent second{144, 64, 100, 20, 0, 0};
+    ModelEvent second{midi::statusNoteOn, 64, 100, 20, 0, 0};
     call = instance.processEvent(second, host);
-    EXPECT_EQ(call.sends, (std::vector<ExpectedSend>{controller(65, 127, 20), passed(second)}));
+    EXPECT_EQ(call.sends,
+              (std::vector<ExpectedSend>{
+                  controller(midi::controllerPortamento, midi::portamentoOn, 20), passed(second)}));
 
     // Velocity 0 is a note-off; a note-off of a key not held passes on and changes nothing.
-    ModelEvent release{144, 64, 0, 30, 0, 0};
+    ModelEvent release{midi::statusNoteOn, 64, 0, 30, 0, 0};
     call = instance.processEvent(release, host);
     EXPECT_EQ(call.sends, std::vector<ExpectedSend>{passed(release)});
-    ModelEvent stray{128, 99, 5, 31, 0, 0};
+    ModelEvent stray{midi::statusNoteOff, 99, 5, 31, 0, 0};
     EXPECT_EQ(instance.processEvent(stray, host).sends, std::vector<ExpectedSend>{passed(stray)});
     EXPECT_EQ(instance.heldKeys(), 1u);
 
     // The same key again replaces its entry instead of counting twice.
-    EXPECT_EQ(instance.processEvent({144, 60, 90, 40, 0, 0}, host).sends.front().data2, 0);
+    EXPECT_EQ(
+        instance.processEvent({midi::statusNoteOn, 60, 90, 40, 0, 0}, host).sends.front().data2, 0);
 
     // Channel bits make another status: it passes through on the forward path.
     ModelEvent channelTwo{145, 62, 100, 50, 0, 1};
@@ -97,29 +105,42 @@ TEST_F(ReferenceInstanceTest, ControllerSixtyFiveFollowsTheHeldKeys) {
     EXPECT_EQ(call.sends[0].position, 50);
 
     instance.stop();
-    EXPECT_EQ(instance.processEvent({144, 61, 100, 60, 0, 0}, host).sends.front().data2, 0);
+    EXPECT_EQ(
+        instance.processEvent({midi::statusNoteOn, 61, 100, 60, 0, 0}, host).sends.front().data2,
+        0);
 }
 
 TEST_F(ReferenceInstanceTest, NoteLengthsEndKeysAtOrBeforeTheNextNoteOn) {
-    instance.processEvent({144, 60, 100, 1000, 480, 0}, host);
+    instance.processEvent({midi::statusNoteOn, 60, 100, 1000, 480, 0}, host);
     // Back to back: the first ends exactly where the second starts.
-    EXPECT_EQ(instance.processEvent({144, 62, 100, 1480, 480, 0}, host).sends.front().data2, 0);
+    EXPECT_EQ(instance.processEvent({midi::statusNoteOn, 62, 100, 1480, 480, 0}, host)
+                  .sends.front()
+                  .data2,
+              0);
     // Overlapping: the second still runs at 1900.
-    EXPECT_EQ(instance.processEvent({144, 64, 100, 1900, 480, 0}, host).sends.front().data2, 127);
+    EXPECT_EQ(instance.processEvent({midi::statusNoteOn, 64, 100, 1900, 480, 0}, host)
+                  .sends.front()
+                  .data2,
+              midi::portamentoOn);
     // The end wraps in 32 bits: a note near the top of the range ends below its start.
     instance.stop();
-    instance.processEvent({144, 70, 100, highest - 5, 10, 0}, host);
-    EXPECT_EQ(instance.processEvent({144, 71, 100, highest, 0, 0}, host).sends.front().data2, 0);
+    instance.processEvent({midi::statusNoteOn, 70, 100, highest - 5, 10, 0}, host);
+    EXPECT_EQ(instance.processEvent({midi::statusNoteOn, 71, 100, highest, 0, 0}, host)
+                  .sends.front()
+                  .data2,
+              0);
 }
 
 TEST_F(ReferenceInstanceTest, ImmediateEventsGoForwardAtTheEarliestPosition) {
-    ModelEvent note{144, 60, 100, 500, 0, 0x101};
+    ModelEvent note{midi::statusNoteOn, 60, 100, 500, 0, 0x101};
     ExpectedCall call = instance.processEvent(note, host);
     EXPECT_EQ(call.result, 22);
-    ExpectedSend sentNote{true, 144, 60, 100, lowest, 1, false};
-    EXPECT_EQ(call.sends, (std::vector<ExpectedSend>{controller(65, 0, 500, true), sentNote}));
+    ExpectedSend sentNote{true, midi::statusNoteOn, 60, 100, lowest, 1, false};
+    EXPECT_EQ(call.sends, (std::vector<ExpectedSend>{controller(midi::controllerPortamento,
+                                                                midi::portamentoOff, 500, true),
+                                                     sentNote}));
     // Only the low byte of the flag counts.
-    ModelEvent notImmediate{144, 62, 100, 600, 0, 0x100};
+    ModelEvent notImmediate{midi::statusNoteOn, 62, 100, 600, 0, 0x100};
     call = instance.processEvent(notImmediate, host);
     EXPECT_EQ(call.result, 11);
     EXPECT_EQ(call.sends.back(), passed(notImmediate));
@@ -140,7 +161,7 @@ TEST_F(ReferenceInstanceTest, PortamentoTimeGoesOutOnceAfterAChangeOrStart) {
     // Not connected: nothing goes out and the controller stays due.
     instance.speedChanged(10);
     instance.terminate();
-    EXPECT_EQ(instance.processEvent({144, 60, 100, 0, 0, 0}, host).result,
+    EXPECT_EQ(instance.processEvent({midi::statusNoteOn, 60, 100, 0, 0, 0}, host).result,
               ReferenceInstance::notConnected);
     EXPECT_TRUE(instance.processTime(400, 0, host).sends.empty());
     instance.initialize(ContextKind::answering);

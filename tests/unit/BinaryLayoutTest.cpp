@@ -3,6 +3,7 @@
 
 #include "component/FactoryInterface.h"
 #include "component/HostMidiServices.h"
+#include "component/MidiProtocol.h"
 #include "component/ModuleInterfaces.h"
 #include "tests/host/RecordingHostMidiServices.h"
 #include "tests/host/SlotCall.h"
@@ -116,7 +117,12 @@ TEST(BinaryLayoutTest, HostMidiServicesOperationsSitAtTheirPlaces) {
     expectUnknownPlaces<HostMidiServices>(rawServicesTable);
     expectPlaces<HostMidiServices>(rawServicesTable,
                                    {
-                                       {4, [](auto* s) { s->createEvent(176, 65, 127, -1); }},
+                                       {4,
+                                        [](auto* s) {
+                                            s->createEvent(midi::statusController,
+                                                           midi::controllerPortamento,
+                                                           midi::portamentoOn, -1);
+                                        }},
                                        {7, [&](auto* s) { s->releaseEvent(event); }},
                                        {8, [&](auto* s) { s->outputEvent(event); }},
                                        {9, [&](auto* s) { s->forwardEvent(event); }},
@@ -316,16 +322,17 @@ TEST(BinaryLayoutTest, FactoryOperationsSitAtTheirPlaces) {
 
 TEST(BinaryLayoutTest, TheTestHostAnswersByPlace) {
     testing::RecordingHostMidiServices services;
-    HostEvent* event = services.makeEvent(144, 60, 100, 480, 240, 1);
+    HostEvent* event = services.makeEvent(midi::statusNoteOn, 60, 100, 480, 240, 1);
     EXPECT_EQ(testing::callSlot<std::int32_t>(&services, 18, event), 144);
     EXPECT_EQ(testing::callSlot<std::int32_t>(&services, 20, event), 60);
     EXPECT_EQ(testing::callSlot<std::int32_t>(&services, 22, event), 100);
     EXPECT_EQ(testing::callSlot<std::int32_t>(&services, 11, event), 480);
     EXPECT_EQ(testing::callSlot<std::int32_t>(&services, 13, event), 240);
     EXPECT_EQ(testing::callSlot<std::int32_t>(&services, 15, event), 1);
-    HostEvent* created = testing::callSlot<HostEvent*>(&services, 4, 176, 65, 0, -1);
+    HostEvent* created = testing::callSlot<HostEvent*>(&services, 4, midi::statusController,
+                                                       midi::controllerPortamento, 0, -1);
     ASSERT_NE(created, nullptr);
-    EXPECT_EQ(services.event(created).data1, 65);
+    EXPECT_EQ(services.event(created).data1, midi::controllerPortamento);
     testing::callSlot<ResultCode>(&services, 7, created);
     EXPECT_EQ(services.eventsCreated, 1);
     EXPECT_EQ(services.eventsReleased, 1);
