@@ -3,6 +3,7 @@
 #include "component/FactoryInterface.h"
 #include "component/MidiProtocol.h"
 #include "component/ModuleInterfaces.h"
+#include "product/ProductIdentity.h"
 #include "tests/host/MessagePump.h"
 #include "tests/host/RecordingHostContext.h"
 #include "tests/host/RecordingListener.h"
@@ -15,8 +16,7 @@
 namespace quorlin::testing {
 namespace {
 
-const std::uint8_t productClassId[16] = {0xD1, 0x47, 0x2B, 0x9E, 0x3C, 0x6A, 0x85, 0x4F,
-                                         0xB1, 0xD0, 0x27, 0xC5, 0xE8, 0xA9, 0x4F, 0x3B};
+const std::uint8_t* const productClassId = product::classIdBytes.data();
 
 FactoryInterface* loadFactory(HMODULE library) {
     auto entry = reinterpret_cast<GetPluginFactoryFunction>(

@@ -1,8 +1,9 @@
 // The base behaviours every module instance answers with, reached by table place.
 
-#include "ModuleFixture.h"
 #include "module/MidiModuleBase.h"
+#include "ModuleFixture.h"
 #include "parameters/ChangeTimer.h"
+#include "product/ProductIdentity.h"
 
 #include <cstring>
 
@@ -23,8 +24,7 @@ TEST_F(MidiModuleBaseTest, QueriesAnswerTheSameObjectThroughEveryInterface) {
     EXPECT_EQ(callSlot<ResultCode>(module, 1, SkinInterfaceId.raw(), &skinViaModule), 0);
     EXPECT_EQ(callSlot<ResultCode>(skinViaModule, 1, SkinInterfaceAltId.raw(), &skinAlt), 0);
     EXPECT_EQ(skinViaModule, skinAlt);
-    EXPECT_EQ(callSlot<ResultCode>(skinViaModule, 1, UnknownInterfaceId.raw(), &unknownViaSkin),
-              0);
+    EXPECT_EQ(callSlot<ResultCode>(skinViaModule, 1, UnknownInterfaceId.raw(), &unknownViaSkin), 0);
     EXPECT_EQ(unknownViaSkin, module);
     void* moduleAlt = nullptr;
     EXPECT_EQ(callSlot<ResultCode>(owner, 1, ModuleInterfaceAltId.raw(), &moduleAlt), 0);
@@ -161,16 +161,16 @@ TEST_F(MidiModuleBaseTest, SkinDescriptionIsServedForBothViews) {
     auto* skin = query<SkinInterface>(SkinInterfaceId);
     char templateName[10];
     std::uint32_t size = 0;
-    EXPECT_EQ(callSlot<ResultCode>(skin, 5, "inspector", templateName,
-                                   static_cast<void*>(nullptr), &size),
+    EXPECT_EQ(callSlot<ResultCode>(skin, 5, "inspector", templateName, static_cast<void*>(nullptr),
+                                   &size),
               0);
     EXPECT_STREQ(templateName, "inspector");
     EXPECT_EQ(size, 1302u);
     std::uint32_t bitmapSize = 0;
     EXPECT_EQ(callSlot<ResultCode>(skin, 6, "1001", static_cast<void*>(nullptr), &bitmapSize), 0);
     EXPECT_EQ(bitmapSize, 541u);
-    EXPECT_EQ(callSlot<ResultCode>(skin, 5, "Inspector", templateName,
-                                   static_cast<void*>(nullptr), &size),
+    EXPECT_EQ(callSlot<ResultCode>(skin, 5, "Inspector", templateName, static_cast<void*>(nullptr),
+                                   &size),
               1);
 }
 
@@ -181,13 +181,12 @@ TEST_F(MidiModuleBaseTest, ClassIdentityAndAuxiliaryOperationsDecline) {
     std::uint8_t classId[16] = {};
     EXPECT_EQ(callSlot<ResultCode>(identity, 4, classId), 0);
     EXPECT_EQ(0, std::memcmp(classId, productClassInfo.classId, 16));
-    EXPECT_EQ(classId[0], 0xD1);
+    EXPECT_EQ(0, std::memcmp(classId, product::classIdBytes.data(), 16));
     EXPECT_EQ(callSlot<ResultCode>(identity, 5, std::int32_t{1}, std::int32_t{2}), 1);
     void* word = module;
     EXPECT_EQ(callSlot<ResultCode>(identity, 6, std::int32_t{0}, &word), 1);
     EXPECT_EQ(word, nullptr);
-    EXPECT_EQ(callSlot<ResultCode>(identity, 6, std::int32_t{0}, static_cast<void**>(nullptr)),
-              1);
+    EXPECT_EQ(callSlot<ResultCode>(identity, 6, std::int32_t{0}, static_cast<void**>(nullptr)), 1);
 
     auto* auxiliary = query<AuxiliaryInterface>(AuxiliaryInterfaceId);
     word = module;

@@ -1,8 +1,9 @@
 // The factory as a host reaches it: by table place, copying records by byte.
 
-#include "component/FactoryInterface.h"
 #include "factory/PluginFactory.h"
+#include "component/FactoryInterface.h"
 #include "factory/ProductClass.h"
+#include "product/ProductIdentity.h"
 #include "tests/host/SlotCall.h"
 
 #include <gtest/gtest.h>
@@ -22,8 +23,7 @@ enum FactoryPlace : int {
     placeCreateInstance = 7,
 };
 
-const std::uint8_t productClassId[16] = {0xD1, 0x47, 0x2B, 0x9E, 0x3C, 0x6A, 0x85, 0x4F,
-                                         0xB1, 0xD0, 0x27, 0xC5, 0xE8, 0xA9, 0x4F, 0x3B};
+const std::uint8_t* const productClassId = product::classIdBytes.data();
 
 class PluginFactoryTest : public ::testing::Test {
 protected:
@@ -52,12 +52,12 @@ TEST_F(PluginFactoryTest, RecordsAreCopiedByteForByte) {
     unsigned char info[452 + 4];
     std::memset(info, 0xEE, sizeof info);
     EXPECT_EQ(callSlot<ResultCode>(factory, placeFactoryInfo, info), 0);
-    EXPECT_STREQ(reinterpret_cast<char*>(info), "Tessivar");
-    for (int i = 8; i < 64; ++i) {
+    EXPECT_STREQ(reinterpret_cast<char*>(info), product::vendor);
+    for (std::size_t i = std::strlen(product::vendor); i < 64; ++i) {
         ASSERT_EQ(info[i], 0) << "vendor byte " << i;
     }
-    EXPECT_EQ(0, std::strncmp(reinterpret_cast<char*>(info + 64), "https://", 8));
-    EXPECT_EQ(0, std::strncmp(reinterpret_cast<char*>(info + 320), "mailto:", 7));
+    EXPECT_STREQ(reinterpret_cast<char*>(info + 64), product::webAddress);
+    EXPECT_STREQ(reinterpret_cast<char*>(info + 320), product::contactAddress);
     EXPECT_EQ(info[448] | info[449] | info[450] | info[451], 0);
     EXPECT_EQ(info[452], 0xEE); // nothing past the record
     EXPECT_EQ(callSlot<ResultCode>(factory, placeFactoryInfo, static_cast<void*>(nullptr)), 0);
@@ -68,9 +68,9 @@ TEST_F(PluginFactoryTest, RecordsAreCopiedByteForByte) {
     EXPECT_EQ(0, std::memcmp(record, productClassId, 16));
     const unsigned char cardinality[4] = {0xFF, 0xFF, 0xFF, 0x7F};
     EXPECT_EQ(0, std::memcmp(record + 16, cardinality, 4));
-    EXPECT_STREQ(reinterpret_cast<char*>(record + 20), "Midi Module Class");
+    EXPECT_STREQ(reinterpret_cast<char*>(record + 20), product::classCategory);
     EXPECT_EQ(record[51], 0);
-    EXPECT_STREQ(reinterpret_cast<char*>(record + 52), "Quorlin");
+    EXPECT_STREQ(reinterpret_cast<char*>(record + 52), product::className);
     EXPECT_EQ(record[115], 0);
     EXPECT_EQ(record[116], 0xEE);
 
@@ -78,9 +78,9 @@ TEST_F(PluginFactoryTest, RecordsAreCopiedByteForByte) {
         EXPECT_EQ(callSlot<ResultCode>(factory, placeClassInfo, index, record),
                   resultInvalidArgument);
     }
-    EXPECT_EQ(callSlot<ResultCode>(factory, placeClassInfo, std::int32_t{0},
-                                   static_cast<void*>(nullptr)),
-              resultInvalidArgument);
+    EXPECT_EQ(
+        callSlot<ResultCode>(factory, placeClassInfo, std::int32_t{0}, static_cast<void*>(nullptr)),
+        resultInvalidArgument);
 }
 
 TEST_F(PluginFactoryTest, CreateInstanceHandsOverTheOnlyReference) {
@@ -121,7 +121,9 @@ TEST_F(PluginFactoryTest, CreateInstanceRefusals) {
     EXPECT_EQ(callSlot<std::uint32_t>(factory, placeRelease), 1u);
 }
 
-UnknownInterface* createNothing(void*) { return nullptr; }
+UnknownInterface* createNothing(void*) {
+    return nullptr;
+}
 
 TEST(PluginFactoryTableTest, NinetyNineClassesAtMost) {
     PluginFactory factory(productFactoryInfo);

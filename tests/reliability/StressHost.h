@@ -2,6 +2,7 @@
 
 #include "component/FactoryInterface.h"
 #include "component/ModuleInterfaces.h"
+#include "product/ProductIdentity.h"
 #include "tests/host/RecordingHostContext.h"
 #include "tests/host/RecordingHostMidiServices.h"
 #include "tests/host/RecordingListener.h"
@@ -12,8 +13,7 @@
 
 namespace quorlin::reliability {
 
-inline constexpr std::uint8_t productClassId[16] = {0xD1, 0x47, 0x2B, 0x9E, 0x3C, 0x6A, 0x85, 0x4F,
-                                                    0xB1, 0xD0, 0x27, 0xC5, 0xE8, 0xA9, 0x4F, 0x3B};
+inline const std::uint8_t* const productClassId = product::classIdBytes.data();
 
 // One module instance with the host objects it is connected to, driven as a sequencer does.
 class StressHost {

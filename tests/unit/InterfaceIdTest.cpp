@@ -59,10 +59,10 @@ TEST(InterfaceIdTest, WordsAreLaidOutInGuidByteOrder) {
 }
 
 TEST(InterfaceIdTest, RawBytesAreCopiedAndNullGivesZeros) {
-    const std::uint8_t classBytes[16] = {0xD1, 0x47, 0x2B, 0x9E, 0x3C, 0x6A, 0x85, 0x4F,
-                                         0xB1, 0xD0, 0x27, 0xC5, 0xE8, 0xA9, 0x4F, 0x3B};
-    InterfaceId fromBytes(classBytes);
-    EXPECT_EQ(textForm(fromBytes), "9E2B47D1-6A3C-4F85-B1D0-27C5E8A94F3B");
+    const std::uint8_t rawBytes[16] = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE,
+                                       0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF};
+    InterfaceId fromBytes(rawBytes);
+    EXPECT_EQ(textForm(fromBytes), "76543210-BA98-FEDC-0123-456789ABCDEF");
 
     InterfaceId zero(nullptr);
     const std::uint8_t zeros[16] = {};
