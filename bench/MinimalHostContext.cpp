@@ -11,11 +11,11 @@ ResultCode MinimalHostContext::QueryInterface(const InterfaceIdBytes* iid, void*
 }
 
 std::uint32_t MinimalHostContext::AddRef() noexcept {
-    return static_cast<std::uint32_t>(++referenceCount);
+    return referenceCount.add();
 }
 
 std::uint32_t MinimalHostContext::Release() noexcept {
-    return static_cast<std::uint32_t>(--referenceCount);
+    return referenceCount.drop();
 }
 
 } // namespace quorlin::bench

@@ -2,6 +2,7 @@
 
 #include "MinimalHostServices.h"
 #include "component/HostContext.h"
+#include "component/HostReferenceCount.h"
 
 namespace quorlin::bench {
 
@@ -10,7 +11,7 @@ class MinimalHostContext final : public HostContext {
 public:
     explicit MinimalHostContext(MinimalHostServices& services) : services(services) {}
 
-    std::int32_t references() const { return referenceCount; }
+    std::int32_t references() const { return referenceCount.value(); }
 
     ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
                                            void** out) noexcept override;
@@ -19,7 +20,7 @@ public:
 
 private:
     MinimalHostServices& services;
-    std::int32_t referenceCount = 1; // the benchmark's own
+    HostReferenceCount referenceCount;
 };
 
 } // namespace quorlin::bench

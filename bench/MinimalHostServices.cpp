@@ -8,24 +8,6 @@ MinimalHostServices::MinimalHostServices() {
     }
 }
 
-ResultCode MinimalHostServices::QueryInterface(const InterfaceIdBytes* iid, void** out) noexcept {
-    if (UnknownInterfaceId.matches(iid) || HostMidiServicesId.matches(iid)) {
-        AddRef();
-        *out = static_cast<HostMidiServices*>(this);
-        return resultOk;
-    }
-    *out = nullptr;
-    return resultNoInterface;
-}
-
-std::uint32_t MinimalHostServices::AddRef() noexcept {
-    return static_cast<std::uint32_t>(++referenceCount);
-}
-
-std::uint32_t MinimalHostServices::Release() noexcept {
-    return static_cast<std::uint32_t>(--referenceCount);
-}
-
 HostEvent* MinimalHostServices::createEvent(std::int32_t status, std::int32_t data1,
                                             std::int32_t data2, std::int32_t) noexcept {
     if (spareCount == 0) {

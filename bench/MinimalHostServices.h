@@ -1,7 +1,7 @@
 #pragma once
 
 #include "BenchEvent.h"
-#include "component/HostMidiServices.h"
+#include "component/HostMidiServicesBase.h"
 
 #include <array>
 #include <cstddef>
@@ -22,7 +22,7 @@ struct HostTally {
 
 // The cheapest host the plug-in can run on: reads are field loads, sends only count, and
 // created events come from a fixed pool. Nothing here touches the heap.
-class MinimalHostServices final : public HostMidiServices {
+class MinimalHostServices final : public HostMidiServicesBase {
 public:
     static constexpr std::size_t poolSize = 8;
 
@@ -33,46 +33,22 @@ public:
 
     const HostTally& tally() const { return counts; }
     void resetTally() { counts = HostTally{}; }
-    std::int32_t references() const { return referenceCount; }
-
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
-                                           void** out) noexcept override;
-    std::uint32_t QUORLIN_CALL AddRef() noexcept override;
-    std::uint32_t QUORLIN_CALL Release() noexcept override;
 
     HostEvent* QUORLIN_CALL createEvent(std::int32_t status, std::int32_t data1, std::int32_t data2,
                                         std::int32_t fourth) noexcept override;
-    ResultCode QUORLIN_CALL unusedSlot5() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot6() noexcept override { return resultFalse; }
     ResultCode QUORLIN_CALL releaseEvent(HostEvent* event) noexcept override;
     ResultCode QUORLIN_CALL outputEvent(HostEvent* event) noexcept override;
     ResultCode QUORLIN_CALL forwardEvent(HostEvent* event) noexcept override;
     ResultCode QUORLIN_CALL setPosition(HostEvent* event, std::int32_t position) noexcept override;
     std::int32_t QUORLIN_CALL getPosition(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL unusedSlot12() noexcept override { return resultFalse; }
     std::int32_t QUORLIN_CALL getLength(HostEvent* event) noexcept override;
     ResultCode QUORLIN_CALL setImmediate(HostEvent* event, std::int32_t on) noexcept override;
     std::int32_t QUORLIN_CALL isImmediate(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL unusedSlot16() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot17() noexcept override { return resultFalse; }
     std::int32_t QUORLIN_CALL getStatus(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL unusedSlot19() noexcept override { return resultFalse; }
     std::int32_t QUORLIN_CALL getData1(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL unusedSlot21() noexcept override { return resultFalse; }
     std::int32_t QUORLIN_CALL getData2(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL unusedSlot23() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot24() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot25() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot26() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot27() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot28() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot29() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot30() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot31() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL setHostOption(std::int32_t) noexcept override { return resultOk; }
 
 private:
-    std::int32_t referenceCount = 1; // the benchmark's own; never destroys the object
     HostTally counts;
     std::array<HostEvent, poolSize> pool;
     std::array<HostEvent*, poolSize> spare;

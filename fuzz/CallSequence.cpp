@@ -316,7 +316,7 @@ void CallSequence::finish() {
     factory = nullptr;
     checkInvariants();
     for (const Instance& instance : instances) {
-        expect(instance.services->refCount == 1 && instance.context->refCount == 1,
+        expect(instance.services->references() == 1 && instance.context->references() == 1,
                "host references kept after the final release");
     }
     for (const testing::RecordingListener& listener : listeners) {
@@ -423,12 +423,12 @@ void CallSequence::checkInvariants() {
         const RecordingHostMidiServices& services = *instance.services;
         const ReferenceInstance& expected = model.instance(instance.model);
         std::int32_t held = expected.connected() ? 2 : 1;
-        expect(services.refCount == held, "HostMidiServices count " +
-                                              std::to_string(services.refCount) + ", expected " +
-                                              std::to_string(held));
-        expect(instance.context->refCount == held, "HostContext count " +
-                                                       std::to_string(instance.context->refCount) +
-                                                       ", expected " + std::to_string(held));
+        expect(services.references() == held, "HostMidiServices count " +
+                                                  std::to_string(services.references()) +
+                                                  ", expected " + std::to_string(held));
+        expect(instance.context->references() == held,
+               "HostContext count " + std::to_string(instance.context->references()) +
+                   ", expected " + std::to_string(held));
         expect(services.eventsCreated == services.eventsReleased,
                "created events not released: " + std::to_string(services.eventsCreated) + " vs " +
                    std::to_string(services.eventsReleased));

@@ -15,12 +15,12 @@ ResultCode RecordingHostContext::QueryInterface(const InterfaceIdBytes* iid, voi
 
 std::uint32_t RecordingHostContext::AddRef() noexcept {
     ++addRefs;
-    return static_cast<std::uint32_t>(++refCount);
+    return referenceCount.add();
 }
 
 std::uint32_t RecordingHostContext::Release() noexcept {
     ++releases;
-    return static_cast<std::uint32_t>(--refCount);
+    return referenceCount.drop();
 }
 
 } // namespace quorlin::testing

@@ -2,6 +2,7 @@
 
 #include "RecordingHostMidiServices.h"
 #include "component/HostContext.h"
+#include "component/HostReferenceCount.h"
 
 namespace quorlin::testing {
 
@@ -12,7 +13,6 @@ public:
     explicit RecordingHostContext(RecordingHostMidiServices& services) : services(services) {}
 
     bool answersServices = true;
-    std::int32_t refCount = 1; // the test's own reference
     int queries = 0;
     int addRefs = 0;
     int releases = 0;
@@ -22,8 +22,11 @@ public:
     std::uint32_t QUORLIN_CALL AddRef() noexcept override;
     std::uint32_t QUORLIN_CALL Release() noexcept override;
 
+    std::int32_t references() const noexcept { return referenceCount.value(); }
+
 private:
     RecordingHostMidiServices& services;
+    HostReferenceCount referenceCount;
 };
 
 } // namespace quorlin::testing

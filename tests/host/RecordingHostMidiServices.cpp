@@ -24,23 +24,10 @@ void RecordingHostMidiServices::log(const std::string& entry) {
     }
 }
 
-ResultCode RecordingHostMidiServices::unused(int place) {
-    if (recording) {
-        log("unusedSlot" + std::to_string(place));
-    }
-    return resultFalse;
-}
-
 ResultCode RecordingHostMidiServices::QueryInterface(const InterfaceIdBytes* iid,
                                                      void** out) noexcept {
     ++queries;
-    if (HostMidiServicesId.matches(iid) || UnknownInterfaceId.matches(iid)) {
-        AddRef();
-        *out = static_cast<HostMidiServices*>(this);
-        return resultOk;
-    }
-    *out = nullptr;
-    return resultNoInterface;
+    return HostMidiServicesBase::QueryInterface(iid, out);
 }
 
 std::uint32_t RecordingHostMidiServices::AddRef() noexcept {
@@ -48,7 +35,7 @@ std::uint32_t RecordingHostMidiServices::AddRef() noexcept {
     if (recording) {
         log("AddRef");
     }
-    return static_cast<std::uint32_t>(++refCount);
+    return referenceCount.add();
 }
 
 std::uint32_t RecordingHostMidiServices::Release() noexcept {
@@ -56,7 +43,7 @@ std::uint32_t RecordingHostMidiServices::Release() noexcept {
     if (recording) {
         log("Release");
     }
-    return static_cast<std::uint32_t>(--refCount);
+    return referenceCount.drop();
 }
 
 HostEvent* RecordingHostMidiServices::createEvent(std::int32_t status, std::int32_t data1,

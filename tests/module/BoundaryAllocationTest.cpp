@@ -87,8 +87,8 @@ TEST(BoundaryAllocationTest, EveryHostCallAnswersAndStaysBalancedWhenMemoryRunsO
         return static_cast<ParameterNotifierInterface*>(out);
     };
     auto balance = [&] {
-        return Balance{context.refCount,
-                       services.refCount,
+        return Balance{context.references(),
+                       services.references(),
                        listener.refCount,
                        module == nullptr ? 0 : instance()->referenceCount(),
                        changeTimerStartCount(),

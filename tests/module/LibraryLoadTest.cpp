@@ -73,8 +73,8 @@ TEST(LibraryLoadTest, AHostGetsControllersThroughTheExportAlone) {
     callSlot<ResultCode>(module, 5);
     EXPECT_EQ(callSlot<std::uint32_t>(module, 3), 0u);
     EXPECT_EQ(listener.refCount, 1);
-    EXPECT_EQ(services.refCount, 1);
-    EXPECT_EQ(context.refCount, 1);
+    EXPECT_EQ(services.references(), 1);
+    EXPECT_EQ(context.references(), 1);
     EXPECT_EQ(services.eventsCreated, services.eventsReleased);
     EXPECT_TRUE(FreeLibrary(library));
 }

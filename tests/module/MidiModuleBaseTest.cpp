@@ -68,7 +68,7 @@ TEST_F(MidiModuleBaseTest, InitializeAndTerminateBalanceEveryReferenceAndTimerUs
 
     context.answersServices = false;
     EXPECT_EQ(initialize(), resultInvalidArgument);
-    EXPECT_EQ(context.refCount, 1);
+    EXPECT_EQ(context.references(), 1);
     EXPECT_EQ(changeTimerStartCount(), timerUses);
     // A terminate after the failed initialize gives back no timer use it never took.
     EXPECT_EQ(callSlot<ResultCode>(module, placeTerminate), 0);
@@ -77,19 +77,19 @@ TEST_F(MidiModuleBaseTest, InitializeAndTerminateBalanceEveryReferenceAndTimerUs
     context.answersServices = true;
     ASSERT_EQ(initialize(), resultOk);
     EXPECT_EQ(context.addRefs, 1);
-    EXPECT_EQ(services.refCount, 2);
+    EXPECT_EQ(services.references(), 2);
     EXPECT_EQ(changeTimerStartCount(), timerUses + 1);
     EXPECT_EQ(services.hostOptionCalls, 1);
 
     // A second initialize replaces the connection and keeps one timer use.
     ASSERT_EQ(initialize(), resultOk);
-    EXPECT_EQ(context.refCount, 2);
-    EXPECT_EQ(services.refCount, 2);
+    EXPECT_EQ(context.references(), 2);
+    EXPECT_EQ(services.references(), 2);
     EXPECT_EQ(changeTimerStartCount(), timerUses + 1);
 
     EXPECT_EQ(callSlot<ResultCode>(module, placeTerminate), 0);
-    EXPECT_EQ(context.refCount, 1);
-    EXPECT_EQ(services.refCount, 1);
+    EXPECT_EQ(context.references(), 1);
+    EXPECT_EQ(services.references(), 1);
     EXPECT_EQ(changeTimerStartCount(), timerUses);
     int releases = services.releases + context.releases;
     EXPECT_EQ(callSlot<ResultCode>(module, placeTerminate), 0);

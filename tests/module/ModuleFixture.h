@@ -43,8 +43,8 @@ protected:
             EXPECT_EQ(callSlot<std::uint32_t>(module, placeRelease), 0u);
         }
         // Whatever the module took from the host it gave back.
-        EXPECT_EQ(services.refCount, 1);
-        EXPECT_EQ(context.refCount, 1);
+        EXPECT_EQ(services.references(), 1);
+        EXPECT_EQ(context.references(), 1);
         EXPECT_EQ(services.eventsCreated, services.eventsReleased);
     }
 
@@ -58,12 +58,10 @@ protected:
     }
 
     ResultCode time(std::int32_t position, std::int32_t immediate = 0) {
-        return callSlot<ResultCode>(module, placeProcessTime, position, std::int32_t{0},
-                                    immediate);
+        return callSlot<ResultCode>(module, placeProcessTime, position, std::int32_t{0}, immediate);
     }
 
-    template <typename Interface>
-    Interface* query(const InterfaceId& id) {
+    template <typename Interface> Interface* query(const InterfaceId& id) {
         void* out = nullptr;
         EXPECT_EQ(callSlot<ResultCode>(module, placeQueryInterface, id.raw(), &out), resultOk);
         callSlot<std::uint32_t>(module, placeRelease); // keep the count where it was
@@ -83,8 +81,8 @@ protected:
         std::vector<std::string> out;
         for (const SentEvent& e : services.sent) {
             if (e.createdByModule) {
-                out.push_back("cc" + std::to_string(e.data1) + "=" + std::to_string(e.data2) +
-                              "@" + std::to_string(e.position) + "/" + e.path);
+                out.push_back("cc" + std::to_string(e.data1) + "=" + std::to_string(e.data2) + "@" +
+                              std::to_string(e.position) + "/" + e.path);
             }
         }
         return out;

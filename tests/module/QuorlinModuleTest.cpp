@@ -204,8 +204,8 @@ TEST(QuorlinModuleUnconnectedTest, NothingIsSentBeforeInitializeOrAfterTerminate
 
     callSlot<ResultCode>(module, placeTerminate);
     EXPECT_EQ(callSlot<std::uint32_t>(module, placeRelease), 0u);
-    EXPECT_EQ(services.refCount, 1);
-    EXPECT_EQ(context.refCount, 1);
+    EXPECT_EQ(services.references(), 1);
+    EXPECT_EQ(context.references(), 1);
 }
 
 } // namespace

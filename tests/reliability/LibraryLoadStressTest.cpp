@@ -56,8 +56,8 @@ TEST(LibraryLoadStressTest, LoadUseAndUnloadInALoop) {
         }
         ASSERT_TRUE(FreeLibrary(library));
         for (StressHost& host : hosts) {
-            ASSERT_EQ(host.services.refCount, 1) << cycle;
-            ASSERT_EQ(host.context.refCount, 1) << cycle;
+            ASSERT_EQ(host.services.references(), 1) << cycle;
+            ASSERT_EQ(host.context.references(), 1) << cycle;
             ASSERT_EQ(host.listener.refCount, 1) << cycle;
             ASSERT_EQ(host.services.eventsCreated, host.services.eventsReleased) << cycle;
         }
@@ -96,11 +96,11 @@ TEST(LibraryLoadStressTest, UnloadingWhileTheTimerRunsDeliversNoMoreTicks) {
         EXPECT_FALSE(timerMessageWaiting());
         EXPECT_EQ(skipped.listener.reports.size(), 1u);
         EXPECT_EQ(skipped.listener.refCount, 1);
-        EXPECT_EQ(finished.services.refCount, 1);
-        EXPECT_EQ(finished.context.refCount, 1);
+        EXPECT_EQ(finished.services.references(), 1);
+        EXPECT_EQ(finished.context.references(), 1);
         // Only the references of the skipped terminate stay with the host objects.
-        EXPECT_EQ(skipped.services.refCount, 2);
-        EXPECT_EQ(skipped.context.refCount, 2);
+        EXPECT_EQ(skipped.services.references(), 2);
+        EXPECT_EQ(skipped.context.references(), 2);
     }
 }
 

@@ -40,8 +40,8 @@ TEST(LifecycleStressTest, TenThousandLifecyclesGiveEveryReferenceBack) {
         ASSERT_EQ(host.terminate(), resultOk);
         ASSERT_EQ(changeTimerStartCount(), 0) << cycle;
         ASSERT_EQ(host.release(), 0u) << cycle;
-        ASSERT_EQ(host.services.refCount, 1) << cycle;
-        ASSERT_EQ(host.context.refCount, 1) << cycle;
+        ASSERT_EQ(host.services.references(), 1) << cycle;
+        ASSERT_EQ(host.context.references(), 1) << cycle;
         ASSERT_EQ(parameterRegistry().count(), parametersBefore) << cycle;
     }
     EXPECT_EQ(factory->Release(), 0u);
@@ -92,8 +92,8 @@ TEST(LifecycleStressTest, IrregularCallOrdersStayBalanced) {
             static_cast<std::int32_t>(std::count(connected.begin(), connected.end(), true));
         ASSERT_EQ(changeTimerStartCount(), expectedUses) << step;
         std::int32_t held = connected[index] ? 2 : 1;
-        ASSERT_EQ(host.services.refCount, held) << step;
-        ASSERT_EQ(host.context.refCount, held) << step;
+        ASSERT_EQ(host.services.references(), held) << step;
+        ASSERT_EQ(host.context.references(), held) << step;
         // However often it was initialized, an instance has one parameter.
         void* owner = nullptr;
         host.module->QueryInterface(ParameterOwnerInterfaceId.raw(), &owner);
@@ -104,8 +104,8 @@ TEST(LifecycleStressTest, IrregularCallOrdersStayBalanced) {
     for (auto& host : hosts) {
         host->terminate();
         EXPECT_EQ(host->release(), 0u);
-        EXPECT_EQ(host->services.refCount, 1);
-        EXPECT_EQ(host->context.refCount, 1);
+        EXPECT_EQ(host->services.references(), 1);
+        EXPECT_EQ(host->context.references(), 1);
     }
     EXPECT_EQ(changeTimerStartCount(), 0);
 }
