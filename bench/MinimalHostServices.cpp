@@ -39,38 +39,4 @@ ResultCode MinimalHostServices::forwardEvent(HostEvent*) noexcept {
     return resultOk;
 }
 
-ResultCode MinimalHostServices::setPosition(HostEvent* event, std::int32_t position) noexcept {
-    event->position = position;
-    return resultOk;
-}
-
-std::int32_t MinimalHostServices::getPosition(HostEvent* event) noexcept {
-    return event->position;
-}
-
-std::int32_t MinimalHostServices::getLength(HostEvent* event) noexcept {
-    return event->length;
-}
-
-ResultCode MinimalHostServices::setImmediate(HostEvent* event, std::int32_t on) noexcept {
-    event->immediate = on;
-    return resultOk;
-}
-
-std::int32_t MinimalHostServices::isImmediate(HostEvent* event) noexcept {
-    return event->immediate;
-}
-
-std::int32_t MinimalHostServices::getStatus(HostEvent* event) noexcept {
-    return event->status;
-}
-
-std::int32_t MinimalHostServices::getData1(HostEvent* event) noexcept {
-    return event->data1;
-}
-
-std::int32_t MinimalHostServices::getData2(HostEvent* event) noexcept {
-    return event->data2;
-}
-
 } // namespace quorlin::bench

@@ -39,14 +39,21 @@ public:
     ResultCode QUORLIN_CALL releaseEvent(HostEvent* event) noexcept override;
     ResultCode QUORLIN_CALL outputEvent(HostEvent* event) noexcept override;
     ResultCode QUORLIN_CALL forwardEvent(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL setPosition(HostEvent* event, std::int32_t position) noexcept override;
-    std::int32_t QUORLIN_CALL getPosition(HostEvent* event) noexcept override;
-    std::int32_t QUORLIN_CALL getLength(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL setImmediate(HostEvent* event, std::int32_t on) noexcept override;
-    std::int32_t QUORLIN_CALL isImmediate(HostEvent* event) noexcept override;
-    std::int32_t QUORLIN_CALL getStatus(HostEvent* event) noexcept override;
-    std::int32_t QUORLIN_CALL getData1(HostEvent* event) noexcept override;
-    std::int32_t QUORLIN_CALL getData2(HostEvent* event) noexcept override;
+    // Reads and writes are field accesses on the pooled or incoming event.
+    ResultCode QUORLIN_CALL setPosition(HostEvent* event, std::int32_t position) noexcept override {
+        event->position = position;
+        return resultOk;
+    }
+    ResultCode QUORLIN_CALL setImmediate(HostEvent* event, std::int32_t on) noexcept override {
+        event->immediate = on;
+        return resultOk;
+    }
+    std::int32_t QUORLIN_CALL getPosition(HostEvent* e) noexcept override { return e->position; }
+    std::int32_t QUORLIN_CALL getLength(HostEvent* e) noexcept override { return e->length; }
+    std::int32_t QUORLIN_CALL isImmediate(HostEvent* e) noexcept override { return e->immediate; }
+    std::int32_t QUORLIN_CALL getStatus(HostEvent* e) noexcept override { return e->status; }
+    std::int32_t QUORLIN_CALL getData1(HostEvent* e) noexcept override { return e->data1; }
+    std::int32_t QUORLIN_CALL getData2(HostEvent* e) noexcept override { return e->data2; }
 
 private:
     HostTally counts;

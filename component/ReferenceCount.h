@@ -13,6 +13,16 @@ public:
     // Returns the new count; the caller destroys the object when it is 0.
     std::uint32_t drop() { return static_cast<std::uint32_t>(--count); }
 
+    // What Release does: drops one reference and, at 0, runs `destroy`, which destroys the
+    // object this count belongs to. Returns the new count.
+    template <typename Destroy> std::uint32_t release(Destroy destroy) {
+        std::uint32_t left = drop();
+        if (left == 0) {
+            destroy();
+        }
+        return left;
+    }
+
     std::int32_t value() const { return count; }
 
 private:

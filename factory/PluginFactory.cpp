@@ -38,11 +38,7 @@ std::uint32_t PluginFactory::AddRef() noexcept {
 }
 
 std::uint32_t PluginFactory::Release() noexcept {
-    std::uint32_t remaining = refCount.drop();
-    if (remaining == 0) {
-        delete this;
-    }
-    return remaining;
+    return refCount.release([this] { delete this; });
 }
 
 ResultCode PluginFactory::getFactoryInfo(FactoryInfo* info) noexcept {

@@ -41,11 +41,7 @@ std::uint32_t MidiModuleBase::AddRef() noexcept {
 }
 
 std::uint32_t MidiModuleBase::Release() noexcept {
-    std::uint32_t remaining = refCount.drop();
-    if (remaining == 0) {
-        delete this;
-    }
-    return remaining;
+    return refCount.release([this] { delete this; });
 }
 
 ResultCode MidiModuleBase::initialize(HostContext* context) noexcept {

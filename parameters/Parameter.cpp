@@ -38,11 +38,7 @@ std::uint32_t Parameter::AddRef() noexcept {
 }
 
 std::uint32_t Parameter::Release() noexcept {
-    std::uint32_t left = refCount.drop();
-    if (left == 0) {
-        delete this;
-    }
-    return left;
+    return refCount.release([this] { delete this; });
 }
 
 void Parameter::toText(char* text) noexcept {

@@ -98,8 +98,6 @@ ResultCode RecordingHostMidiServices::send(HostEvent* handle, const char* path, 
     const FakeEvent& out = event(handle);
     if (recording) {
         log(std::string(path) + "Event " + out.name());
-    }
-    if (recording) {
         sent.push_back({out.id, path, out.status, out.data1, out.data2, out.position, out.immediate,
                         out.createdByModule});
     }
@@ -114,63 +112,54 @@ ResultCode RecordingHostMidiServices::forwardEvent(HostEvent* handle) noexcept {
     return send(handle, "forward", forwardResult);
 }
 
-ResultCode RecordingHostMidiServices::setPosition(HostEvent* handle,
-                                                  std::int32_t position) noexcept {
-    event(handle).position = position;
+std::int32_t RecordingHostMidiServices::read(HostEvent* handle, const char* operation,
+                                             std::int32_t FakeEvent::*field) {
     if (recording) {
-        log("setPosition " + event(handle).name() + " " + std::to_string(position));
+        log(std::string(operation) + " " + event(handle).name());
+    }
+    return event(handle).*field;
+}
+
+ResultCode RecordingHostMidiServices::write(HostEvent* handle, const char* operation,
+                                            std::int32_t FakeEvent::*field, std::int32_t value) {
+    event(handle).*field = value;
+    if (recording) {
+        log(std::string(operation) + " " + event(handle).name() + " " + std::to_string(value));
     }
     return resultOk;
+}
+
+ResultCode RecordingHostMidiServices::setPosition(HostEvent* handle,
+                                                  std::int32_t position) noexcept {
+    return write(handle, "setPosition", &FakeEvent::position, position);
 }
 
 std::int32_t RecordingHostMidiServices::getPosition(HostEvent* handle) noexcept {
-    if (recording) {
-        log("getPosition " + event(handle).name());
-    }
-    return event(handle).position;
+    return read(handle, "getPosition", &FakeEvent::position);
 }
 
 std::int32_t RecordingHostMidiServices::getLength(HostEvent* handle) noexcept {
-    if (recording) {
-        log("getLength " + event(handle).name());
-    }
-    return event(handle).length;
+    return read(handle, "getLength", &FakeEvent::length);
 }
 
 ResultCode RecordingHostMidiServices::setImmediate(HostEvent* handle, std::int32_t on) noexcept {
-    event(handle).immediate = on;
-    if (recording) {
-        log("setImmediate " + event(handle).name() + " " + std::to_string(on));
-    }
-    return resultOk;
+    return write(handle, "setImmediate", &FakeEvent::immediate, on);
 }
 
 std::int32_t RecordingHostMidiServices::isImmediate(HostEvent* handle) noexcept {
-    if (recording) {
-        log("isImmediate " + event(handle).name());
-    }
-    return event(handle).immediate;
+    return read(handle, "isImmediate", &FakeEvent::immediate);
 }
 
 std::int32_t RecordingHostMidiServices::getStatus(HostEvent* handle) noexcept {
-    if (recording) {
-        log("getStatus " + event(handle).name());
-    }
-    return event(handle).status;
+    return read(handle, "getStatus", &FakeEvent::status);
 }
 
 std::int32_t RecordingHostMidiServices::getData1(HostEvent* handle) noexcept {
-    if (recording) {
-        log("getData1 " + event(handle).name());
-    }
-    return event(handle).data1;
+    return read(handle, "getData1", &FakeEvent::data1);
 }
 
 std::int32_t RecordingHostMidiServices::getData2(HostEvent* handle) noexcept {
-    if (recording) {
-        log("getData2 " + event(handle).name());
-    }
-    return event(handle).data2;
+    return read(handle, "getData2", &FakeEvent::data2);
 }
 
 ResultCode RecordingHostMidiServices::setHostOption(std::int32_t option) noexcept {

@@ -73,6 +73,10 @@ public:
 
 private:
     void log(const std::string& entry);
+    // A logged read or write of one field of the event.
+    std::int32_t read(HostEvent* handle, const char* operation, std::int32_t FakeEvent::*field);
+    ResultCode write(HostEvent* handle, const char* operation, std::int32_t FakeEvent::*field,
+                     std::int32_t value);
     ResultCode send(HostEvent* event, const char* path, ResultCode result);
 
     bool recording = true;
