@@ -22,11 +22,11 @@ namespace {
 constexpr int warmUpRounds = 2000;
 
 HostEvent noteOnEvent(std::int32_t key, std::int32_t position, std::int32_t length) {
-    return HostEvent{midi::statusNoteOn, key, 100, position, length, 0};
+    return HostEvent{{midi::statusNoteOn, key, 100, position, length, 0}};
 }
 
 HostEvent noteOffEvent(std::int32_t key) {
-    return HostEvent{midi::statusNoteOff, key, 64, 0, 0, 0};
+    return HostEvent{{midi::statusNoteOff, key, 64, 0, 0, 0}};
 }
 
 template <class Step> void warmUp(Step& step) {
@@ -204,12 +204,12 @@ template <class Path> void mixedStream(benchmark::State& state) {
         switch (random() % 4) {
         case 0:
             kinds[i] = EventKind::noteOff;
-            events[i] = HostEvent{midi::statusNoteOff, key, 64, position, 0, 0};
+            events[i] = HostEvent{{midi::statusNoteOff, key, 64, position, 0, 0}};
             perRound.outputs += 1;
             break;
         case 1:
             kinds[i] = EventKind::controller;
-            events[i] = HostEvent{midi::statusController, 1, key, position, 0, 0};
+            events[i] = HostEvent{{midi::statusController, 1, key, position, 0, 0}};
             perRound.forwards += 1;
             break;
         default:

@@ -1,19 +1,14 @@
 #pragma once
 
+#include "tests/host/EventFields.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace quorlin::reliability {
 
 // An event as the host hands it to processEvent.
-struct ModelEvent {
-    std::int32_t status = 0;
-    std::int32_t data1 = 0;
-    std::int32_t data2 = 0;
-    std::int32_t position = 0;
-    std::int32_t length = 0;
-    std::int32_t immediate = 0;
-};
+using ModelEvent = testing::EventFields;
 
 // One event leaving the module, as the host sees it when it is sent.
 struct ExpectedSend {

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <type_traits>
 
@@ -112,6 +113,12 @@ const void* const unknownPlaces[3] = {
     at<3, std::uint32_t>(),
 };
 
+// A whole table: the three common places, then `places` from the fourth on.
+template <typename... Places> auto tableOf(Places... places) {
+    return std::array<const void*, 3 + sizeof...(Places)>{unknownPlaces[0], unknownPlaces[1],
+                                                          unknownPlaces[2], places...};
+}
+
 TEST(BinaryLayoutTest, HostMidiServicesOperationsSitAtTheirPlaces) {
     HostEvent* event = nullptr;
     expectUnknownPlaces<HostMidiServices>(rawServicesTable);
@@ -143,68 +150,47 @@ TEST(BinaryLayoutTest, HostContextIsTheThreeCommonOperations) {
 }
 
 TEST(BinaryLayoutTest, ModuleInterfacesOperationsSitAtTheirPlaces) {
-    const void* const module[13] = {
-        unknownPlaces[0],
-        unknownPlaces[1],
-        unknownPlaces[2],
-        at<4, ResultCode, HostContext*>(),
-        at<5, ResultCode>(),
-        at<6, ResultCode, ModuleInfo*>(),
-        at<7, ResultCode, I32>(),
-        at<8, ResultCode, Event>(),
-        at<9, ResultCode, I32, I32, I32>(),
-        at<10, ResultCode, I32>(),
-        at<11, ResultCode, I32, I32>(),
-        at<12, ResultCode, I32>(),
-        at<13, ResultCode, I32>(),
-    };
-    expectUnknownPlaces<ModuleInterface>(module);
-    expectPlaces<ModuleInterface>(module, {
-                                              {4, [](auto* m) { m->initialize(nullptr); }},
-                                              {5, [](auto* m) { m->terminate(); }},
-                                              {6, [](auto* m) { m->getModuleInfo(nullptr); }},
-                                              {7, [](auto* m) { m->setHostValue(1); }},
-                                              {8, [](auto* m) { m->processEvent(nullptr); }},
-                                              {9, [](auto* m) { m->processTime(1, 2, 3); }},
-                                              {10, [](auto* m) { m->reservedCallA(1); }},
-                                              {11, [](auto* m) { m->reservedCallB(1, 2); }},
-                                              {12, [](auto* m) { m->stop(0); }},
-                                              {13, [](auto* m) { m->start(0); }},
-                                          });
+    const auto module = tableOf(at<4, ResultCode, HostContext*>(), at<5, ResultCode>(),
+                                at<6, ResultCode, ModuleInfo*>(), at<7, ResultCode, I32>(),
+                                at<8, ResultCode, Event>(), at<9, ResultCode, I32, I32, I32>(),
+                                at<10, ResultCode, I32>(), at<11, ResultCode, I32, I32>(),
+                                at<12, ResultCode, I32>(), at<13, ResultCode, I32>());
+    expectUnknownPlaces<ModuleInterface>(module.data());
+    expectPlaces<ModuleInterface>(module.data(),
+                                  {
+                                      {4, [](auto* m) { m->initialize(nullptr); }},
+                                      {5, [](auto* m) { m->terminate(); }},
+                                      {6, [](auto* m) { m->getModuleInfo(nullptr); }},
+                                      {7, [](auto* m) { m->setHostValue(1); }},
+                                      {8, [](auto* m) { m->processEvent(nullptr); }},
+                                      {9, [](auto* m) { m->processTime(1, 2, 3); }},
+                                      {10, [](auto* m) { m->reservedCallA(1); }},
+                                      {11, [](auto* m) { m->reservedCallB(1, 2); }},
+                                      {12, [](auto* m) { m->stop(0); }},
+                                      {13, [](auto* m) { m->start(0); }},
+                                  });
 
     ParameterInterface* parameter = nullptr;
     char name[128] = {};
-    const void* const owner[8] = {
-        unknownPlaces[0],
-        unknownPlaces[1],
-        unknownPlaces[2],
-        at<4, ResultCode, const char*, ParameterInterface**>(),
-        at<5, ResultCode, ParameterInterface*, I32>(),
-        at<6, I32>(),
-        at<7, ResultCode, I32, char*>(),
-        at<8, ResultCode, I32, ParameterInterface**>(),
-    };
-    expectUnknownPlaces<ParameterOwnerInterface>(owner);
+    const auto owner =
+        tableOf(at<4, ResultCode, const char*, ParameterInterface**>(),
+                at<5, ResultCode, ParameterInterface*, I32>(), at<6, I32>(),
+                at<7, ResultCode, I32, char*>(), at<8, ResultCode, I32, ParameterInterface**>());
+    expectUnknownPlaces<ParameterOwnerInterface>(owner.data());
     expectPlaces<ParameterOwnerInterface>(
-        owner, {
-                   {4, [&](auto* o) { o->findParameter("portamentoSpeed", &parameter); }},
-                   {5, [](auto* o) { o->parameterChanged(nullptr, 0); }},
-                   {6, [](auto* o) { o->getParameterCount(); }},
-                   {7, [&](auto* o) { o->getParameterName(0, name); }},
-                   {8, [&](auto* o) { o->getParameterByTag(0, &parameter); }},
-               });
+        owner.data(), {
+                          {4, [&](auto* o) { o->findParameter("portamentoSpeed", &parameter); }},
+                          {5, [](auto* o) { o->parameterChanged(nullptr, 0); }},
+                          {6, [](auto* o) { o->getParameterCount(); }},
+                          {7, [&](auto* o) { o->getParameterName(0, name); }},
+                          {8, [&](auto* o) { o->getParameterByTag(0, &parameter); }},
+                      });
 
     void* out = nullptr;
-    const void* const identity[6] = {
-        unknownPlaces[0],
-        unknownPlaces[1],
-        unknownPlaces[2],
-        at<4, ResultCode, void*>(),
-        at<5, ResultCode, I32, I32>(),
-        at<6, ResultCode, I32, void**>(),
-    };
-    expectUnknownPlaces<ClassIdentityInterface>(identity);
-    expectPlaces<ClassIdentityInterface>(identity,
+    const auto identity = tableOf(at<4, ResultCode, void*>(), at<5, ResultCode, I32, I32>(),
+                                  at<6, ResultCode, I32, void**>());
+    expectUnknownPlaces<ClassIdentityInterface>(identity.data());
+    expectPlaces<ClassIdentityInterface>(identity.data(),
                                          {
                                              {4, [&](auto* c) { c->getClassId(name); }},
                                              {5, [](auto* c) { c->identityPut(1, 2); }},
@@ -213,111 +199,80 @@ TEST(BinaryLayoutTest, ModuleInterfacesOperationsSitAtTheirPlaces) {
 
     UnknownInterface* view = nullptr;
     std::uint32_t size = 0;
-    const void* const skin[6] = {
-        unknownPlaces[0],
-        unknownPlaces[1],
-        unknownPlaces[2],
-        at<4, ResultCode, const char*, UnknownInterface**>(),
-        at<5, ResultCode, const char*, char*, void*, std::uint32_t*>(),
-        at<6, ResultCode, const char*, void*, std::uint32_t*>(),
-    };
-    expectUnknownPlaces<SkinInterface>(skin);
+    const auto skin = tableOf(at<4, ResultCode, const char*, UnknownInterface**>(),
+                              at<5, ResultCode, const char*, char*, void*, std::uint32_t*>(),
+                              at<6, ResultCode, const char*, void*, std::uint32_t*>());
+    expectUnknownPlaces<SkinInterface>(skin.data());
     expectPlaces<SkinInterface>(
-        skin, {
-                  {4, [&](auto* k) { k->getView("editor", &view); }},
-                  {5, [&](auto* k) { k->getSkinDescription("editor", name, nullptr, &size); }},
-                  {6, [&](auto* k) { k->getSkinResource("1001", nullptr, &size); }},
-              });
+        skin.data(),
+        {
+            {4, [&](auto* k) { k->getView("editor", &view); }},
+            {5, [&](auto* k) { k->getSkinDescription("editor", name, nullptr, &size); }},
+            {6, [&](auto* k) { k->getSkinResource("1001", nullptr, &size); }},
+        });
 
-    const void* const auxiliary[5] = {
-        unknownPlaces[0],         unknownPlaces[1],
-        unknownPlaces[2],         at<4, ResultCode, I32, I32, void**>(),
-        at<5, ResultCode, I32>(),
-    };
-    expectUnknownPlaces<AuxiliaryInterface>(auxiliary);
-    expectPlaces<AuxiliaryInterface>(auxiliary, {
-                                                    {4, [&](auto* a) { a->auxGet(1, 2, &out); }},
-                                                    {5, [](auto* a) { a->auxPut(1); }},
-                                                });
+    const auto auxiliary = tableOf(at<4, ResultCode, I32, I32, void**>(), at<5, ResultCode, I32>());
+    expectUnknownPlaces<AuxiliaryInterface>(auxiliary.data());
+    expectPlaces<AuxiliaryInterface>(auxiliary.data(),
+                                     {
+                                         {4, [&](auto* a) { a->auxGet(1, 2, &out); }},
+                                         {5, [](auto* a) { a->auxPut(1); }},
+                                     });
 }
 
 TEST(BinaryLayoutTest, ParameterInterfacesOperationsSitAtTheirPlaces) {
     char text[12] = {};
-    const void* const parameter[10] = {
-        unknownPlaces[0],
-        unknownPlaces[1],
-        unknownPlaces[2],
-        at<4, void, char*>(),
-        at<5, void, const char*>(),
-        at<6, I32>(),
-        at<7, void, I32>(),
-        at<8, I32>(),
-        at<9, I32>(),
-        at<10, void, ParameterOwnerInterface*, I32>(),
-    };
-    expectUnknownPlaces<ParameterInterface>(parameter);
-    expectPlaces<ParameterInterface>(parameter, {
-                                                    {4, [&](auto* p) { p->toText(text); }},
-                                                    {5, [](auto* p) { p->fromText("12"); }},
-                                                    {6, [](auto* p) { p->getValue(); }},
-                                                    {7, [](auto* p) { p->setValue(12); }},
-                                                    {8, [](auto* p) { p->getMin(); }},
-                                                    {9, [](auto* p) { p->getMax(); }},
-                                                    {10, [](auto* p) { p->attach(nullptr, 0); }},
-                                                });
+    const auto parameter =
+        tableOf(at<4, void, char*>(), at<5, void, const char*>(), at<6, I32>(), at<7, void, I32>(),
+                at<8, I32>(), at<9, I32>(), at<10, void, ParameterOwnerInterface*, I32>());
+    expectUnknownPlaces<ParameterInterface>(parameter.data());
+    expectPlaces<ParameterInterface>(parameter.data(),
+                                     {
+                                         {4, [&](auto* p) { p->toText(text); }},
+                                         {5, [](auto* p) { p->fromText("12"); }},
+                                         {6, [](auto* p) { p->getValue(); }},
+                                         {7, [](auto* p) { p->setValue(12); }},
+                                         {8, [](auto* p) { p->getMin(); }},
+                                         {9, [](auto* p) { p->getMax(); }},
+                                         {10, [](auto* p) { p->attach(nullptr, 0); }},
+                                     });
 
-    const void* const notifier[6] = {
-        unknownPlaces[0],
-        unknownPlaces[1],
-        unknownPlaces[2],
-        at<4, ResultCode, UnknownInterface*>(),
-        at<5, ResultCode, UnknownInterface*>(),
-        at<6, ResultCode, I32, I32>(),
-    };
-    expectUnknownPlaces<ParameterNotifierInterface>(notifier);
-    expectPlaces<ParameterNotifierInterface>(notifier,
+    const auto notifier =
+        tableOf(at<4, ResultCode, UnknownInterface*>(), at<5, ResultCode, UnknownInterface*>(),
+                at<6, ResultCode, I32, I32>());
+    expectUnknownPlaces<ParameterNotifierInterface>(notifier.data());
+    expectPlaces<ParameterNotifierInterface>(notifier.data(),
                                              {
                                                  {4, [](auto* n) { n->addListener(nullptr); }},
                                                  {5, [](auto* n) { n->removeListener(nullptr); }},
                                                  {6, [](auto* n) { n->setOption(1, 1); }},
                                              });
 
-    const void* const listener[5] = {
-        unknownPlaces[0],
-        unknownPlaces[1],
-        unknownPlaces[2],
-        at<4, ResultCode>(),
-        at<5, ResultCode, ParameterInterface*, I32>(),
-    };
-    expectUnknownPlaces<ParameterListenerInterface>(listener);
+    const auto listener =
+        tableOf(at<4, ResultCode>(), at<5, ResultCode, ParameterInterface*, I32>());
+    expectUnknownPlaces<ParameterListenerInterface>(listener.data());
     expectPlaces<ParameterListenerInterface>(
-        listener, {
-                      {4, [](auto* l) { l->unusedSlot4(); }},
-                      {5, [](auto* l) { l->parameterChanged(nullptr, 0); }},
-                  });
+        listener.data(), {
+                             {4, [](auto* l) { l->unusedSlot4(); }},
+                             {5, [](auto* l) { l->parameterChanged(nullptr, 0); }},
+                         });
 }
 
 TEST(BinaryLayoutTest, FactoryOperationsSitAtTheirPlaces) {
     FactoryInfo info{};
     ClassInfo classInfo{};
     void* out = nullptr;
-    const void* const factory[7] = {
-        unknownPlaces[0],
-        unknownPlaces[1],
-        unknownPlaces[2],
-        at<4, ResultCode, FactoryInfo*>(),
-        at<5, I32>(),
-        at<6, ResultCode, I32, ClassInfo*>(),
-        at<7, ResultCode, const InterfaceIdBytes*, const InterfaceIdBytes*, void**>(),
-    };
-    expectUnknownPlaces<FactoryInterface>(factory);
+    const auto factory = tableOf(
+        at<4, ResultCode, FactoryInfo*>(), at<5, I32>(), at<6, ResultCode, I32, ClassInfo*>(),
+        at<7, ResultCode, const InterfaceIdBytes*, const InterfaceIdBytes*, void**>());
+    expectUnknownPlaces<FactoryInterface>(factory.data());
     expectPlaces<FactoryInterface>(
-        factory, {
-                     {4, [&](auto* f) { f->getFactoryInfo(&info); }},
-                     {5, [](auto* f) { f->countClasses(); }},
-                     {6, [&](auto* f) { f->getClassInfo(0, &classInfo); }},
-                     {7, [&](auto* f) { f->createInstance(nullptr, nullptr, &out); }},
-                 });
+        factory.data(), {
+                            {4, [&](auto* f) { f->getFactoryInfo(&info); }},
+                            {5, [](auto* f) { f->countClasses(); }},
+                            {6, [&](auto* f) { f->getClassInfo(0, &classInfo); }},
+                            {7, [&](auto* f) { f->createInstance(nullptr, nullptr, &out); }},
+                        });
 }
 
 TEST(BinaryLayoutTest, TheTestHostAnswersByPlace) {
