@@ -76,7 +76,6 @@ public:
 
     std::int32_t referenceCount() const { return refCount.value(); }
     bool isRunning() const { return running; }
-    std::int32_t lastHostValue() const { return hostValue; }
 
 protected:
     HostMidiServices* services() const { return midiServices; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EventFields.h"
 #include "component/HostEvent.h"
 
 #include <cstdint>
@@ -8,15 +9,9 @@
 namespace quorlin::testing {
 
 // An event as the test host keeps it; HostEvent pointers handed to the module point at these.
-struct FakeEvent {
+struct FakeEvent : EventFields {
     int id = 0;
-    std::int32_t status = 0;
-    std::int32_t data1 = 0;
-    std::int32_t data2 = 0;
-    std::int32_t fourth = 0;
-    std::int32_t position = 0;
-    std::int32_t length = 0;
-    std::int32_t immediate = 0;
+    std::int32_t fourth = 0; // the fourth argument of createEvent
     bool createdByModule = false;
     bool released = false;
 
