@@ -320,7 +320,7 @@ void CallSequence::finish() {
                "host references kept after the final release");
     }
     for (const testing::RecordingListener& listener : listeners) {
-        expect(listener.refCount == 1, "a listener reference kept after the final release");
+        expect(listener.references() == 1, "a listener reference kept after the final release");
     }
 }
 
@@ -443,13 +443,13 @@ void CallSequence::checkInvariants() {
            "live parameters " + std::to_string(parameterRegistry().count()) + ", expected " +
                std::to_string(model.liveParameters()));
     for (int listener = 0; listener < answeringListeners; ++listener) {
-        expect(listeners[static_cast<std::size_t>(listener)].refCount ==
+        expect(listeners[static_cast<std::size_t>(listener)].references() ==
                    1 + model.registrations(listener),
                "listener " + std::to_string(listener) + " holds " +
-                   std::to_string(listeners[static_cast<std::size_t>(listener)].refCount) +
+                   std::to_string(listeners[static_cast<std::size_t>(listener)].references()) +
                    " references, expected " + std::to_string(1 + model.registrations(listener)));
     }
-    expect(listeners[answeringListeners].refCount == 1, "a refused listener was kept");
+    expect(listeners[answeringListeners].references() == 1, "a refused listener was kept");
     for (std::size_t id = 0; id < parameters.size(); ++id) {
         if (parameters[id] == nullptr || !model.parameterAlive(static_cast<int>(id))) {
             continue;

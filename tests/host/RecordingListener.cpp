@@ -15,12 +15,12 @@ ResultCode RecordingListener::QueryInterface(const InterfaceIdBytes* iid, void**
 
 std::uint32_t RecordingListener::AddRef() noexcept {
     ++addRefs;
-    return static_cast<std::uint32_t>(++refCount);
+    return referenceCount.add();
 }
 
 std::uint32_t RecordingListener::Release() noexcept {
     ++releases;
-    return static_cast<std::uint32_t>(--refCount);
+    return referenceCount.drop();
 }
 
 ResultCode RecordingListener::parameterChanged(ParameterInterface* parameter,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "component/HostReferenceCount.h"
 #include "component/ParameterInterface.h"
 
 #include <cstdint>
@@ -19,7 +20,6 @@ public:
     };
 
     bool answersListenerId = true;
-    std::int32_t refCount = 1; // the test's own reference
     int addRefs = 0;
     int releases = 0;
     std::vector<Report> reports;
@@ -32,6 +32,11 @@ public:
     ResultCode QUORLIN_CALL unusedSlot4() noexcept override { return resultFalse; }
     ResultCode QUORLIN_CALL parameterChanged(ParameterInterface* parameter,
                                              std::int32_t tag) noexcept override;
+
+    std::int32_t references() const noexcept { return referenceCount.value(); }
+
+private:
+    HostReferenceCount referenceCount;
 };
 
 } // namespace quorlin::testing

@@ -89,7 +89,7 @@ TEST(BoundaryAllocationTest, EveryHostCallAnswersAndStaysBalancedWhenMemoryRunsO
     auto balance = [&] {
         return Balance{context.references(),
                        services.references(),
-                       listener.refCount,
+                       listener.references(),
                        module == nullptr ? 0 : instance()->referenceCount(),
                        changeTimerStartCount(),
                        parameterRegistry().count(),

@@ -72,7 +72,7 @@ TEST(LibraryLoadTest, AHostGetsControllersThroughTheExportAlone) {
     callSlot<ResultCode>(module, 12, std::int32_t{0});
     callSlot<ResultCode>(module, 5);
     EXPECT_EQ(callSlot<std::uint32_t>(module, 3), 0u);
-    EXPECT_EQ(listener.refCount, 1);
+    EXPECT_EQ(listener.references(), 1);
     EXPECT_EQ(services.references(), 1);
     EXPECT_EQ(context.references(), 1);
     EXPECT_EQ(services.eventsCreated, services.eventsReleased);

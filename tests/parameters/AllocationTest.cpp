@@ -49,17 +49,17 @@ TEST_F(AllocationTest, AddListenerWithoutMemoryAnswersOutOfMemoryAndGivesBackIts
     // First the list itself, then, once a list exists, the entry.
     EXPECT_EQ(withAllocationsLimited(0, add), resultOutOfMemory);
     EXPECT_EQ(speed->listenerCount(), 0);
-    EXPECT_EQ(listener.refCount, 1);
+    EXPECT_EQ(listener.references(), 1);
     EXPECT_EQ(withAllocationsLimited(1, add), resultOutOfMemory);
     EXPECT_EQ(speed->listenerCount(), 0);
-    EXPECT_EQ(listener.refCount, 1);
+    EXPECT_EQ(listener.references(), 1);
 
     EXPECT_EQ(speed->addListener(&listener), resultOk);
     EXPECT_EQ(withAllocationsLimited(0, add), resultOutOfMemory);
     EXPECT_EQ(speed->listenerCount(), 1);
-    EXPECT_EQ(listener.refCount, 2);
+    EXPECT_EQ(listener.references(), 2);
     speed->Release();
-    EXPECT_EQ(listener.refCount, 1);
+    EXPECT_EQ(listener.references(), 1);
 }
 
 TEST_F(AllocationTest, AddParameterWithoutMemoryLeavesTheParameterWithTheCaller) {
@@ -119,13 +119,13 @@ TEST_F(AllocationTest, ATickWithoutMemoryKeepsTheChangeForTheNextTick) {
     EXPECT_TRUE(listener.reports.empty());
     EXPECT_TRUE(speed->isPending());
     EXPECT_TRUE(other->isPending());
-    EXPECT_EQ(listener.refCount, 3);
+    EXPECT_EQ(listener.references(), 3);
 
     deliverPendingChanges(nullptr, 0, 0, 0);
     EXPECT_EQ(listener.reports.size(), 2u);
     speed->Release();
     other->Release();
-    EXPECT_EQ(listener.refCount, 1);
+    EXPECT_EQ(listener.references(), 1);
 }
 
 } // namespace

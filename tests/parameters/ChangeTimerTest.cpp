@@ -48,7 +48,7 @@ protected:
     void TearDown() override {
         killChangeTimerAtUnload(); // leaves no timer behind even when a test failed midway
         speed->Release();
-        EXPECT_EQ(listener.refCount, 1);
+        EXPECT_EQ(listener.references(), 1);
         RegistryCheck::TearDown();
     }
 

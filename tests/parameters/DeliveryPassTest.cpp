@@ -53,8 +53,8 @@ TEST_F(DeliveryPassTest, ManyChangesGiveTheOwnerEachAndEveryListenerOne) {
     runPass();
     EXPECT_EQ(a.reports.size(), 1u);
     speed->Release();
-    EXPECT_EQ(a.refCount, 1);
-    EXPECT_EQ(b.refCount, 1);
+    EXPECT_EQ(a.references(), 1);
+    EXPECT_EQ(b.references(), 1);
 }
 
 TEST_F(DeliveryPassTest, ParametersAreServedInOrderOfConstructionOnlyWhenPending) {
@@ -75,7 +75,7 @@ TEST_F(DeliveryPassTest, ParametersAreServedInOrderOfConstructionOnlyWhenPending
     first->Release();
     quiet->Release();
     last->Release();
-    EXPECT_EQ(listener.refCount, 1);
+    EXPECT_EQ(listener.references(), 1);
 }
 
 TEST_F(DeliveryPassTest, NothingIsDeliveredForSilentDestroyedOrUnheardChanges) {
@@ -97,7 +97,7 @@ TEST_F(DeliveryPassTest, NothingIsDeliveredForSilentDestroyedOrUnheardChanges) {
     EXPECT_FALSE(unheard->isPending()); // without listeners the pass only clears the flag
     silenced->Release();
     unheard->Release();
-    EXPECT_EQ(listener.refCount, 1);
+    EXPECT_EQ(listener.references(), 1);
 }
 
 TEST_F(DeliveryPassTest, AChangeMadeByAListenerReachesOnlyTheOwner) {
@@ -145,8 +145,8 @@ TEST_F(DeliveryPassTest, ListenersRemovingThemselvesAndOthersDuringThePass) {
     EXPECT_TRUE(c.reports.empty()); // removed before its turn: not called any more
     EXPECT_EQ(d.reports.size(), 1u);
     EXPECT_EQ(speed->listenerCount(), 2);
-    EXPECT_EQ(a.refCount, 1);
-    EXPECT_EQ(c.refCount, 1);
+    EXPECT_EQ(a.references(), 1);
+    EXPECT_EQ(c.references(), 1);
 
     a.onChanged = nullptr;
     b.onChanged = nullptr;
@@ -156,8 +156,8 @@ TEST_F(DeliveryPassTest, ListenersRemovingThemselvesAndOthersDuringThePass) {
     EXPECT_EQ(b.reports.size(), 2u);
     EXPECT_EQ(d.reports.size(), 2u);
     speed->Release();
-    EXPECT_EQ(b.refCount, 1);
-    EXPECT_EQ(d.refCount, 1);
+    EXPECT_EQ(b.references(), 1);
+    EXPECT_EQ(d.references(), 1);
 }
 
 TEST_F(DeliveryPassTest, AListenerAddedDuringThePassHearsFromTheNextChangeOn) {
@@ -178,7 +178,7 @@ TEST_F(DeliveryPassTest, AListenerAddedDuringThePassHearsFromTheNextChangeOn) {
     EXPECT_EQ(late.reports.size(), 1u);
     EXPECT_EQ(a.reports.size(), 2u);
     speed->Release();
-    EXPECT_EQ(late.refCount, 1);
+    EXPECT_EQ(late.references(), 1);
 }
 
 TEST_F(DeliveryPassTest, AListenerMayReleaseTheLastReferenceToTheParameterItHears) {
@@ -202,10 +202,10 @@ TEST_F(DeliveryPassTest, AListenerMayReleaseTheLastReferenceToTheParameterItHear
     EXPECT_EQ(after.reports[0].value, 7);
     ASSERT_EQ(ofLater.reports.size(), 1u);
     EXPECT_EQ(parameterRegistry().count(), registered + 1);
-    EXPECT_EQ(releasing.refCount, 1);
-    EXPECT_EQ(after.refCount, 1);
+    EXPECT_EQ(releasing.references(), 1);
+    EXPECT_EQ(after.references(), 1);
     later->Release();
-    EXPECT_EQ(ofLater.refCount, 1);
+    EXPECT_EQ(ofLater.references(), 1);
 }
 
 TEST_F(DeliveryPassTest, AListenerMayDestroyAParameterTheWalkHasNotReachedYet) {
@@ -226,7 +226,7 @@ TEST_F(DeliveryPassTest, AListenerMayDestroyAParameterTheWalkHasNotReachedYet) {
     runPass();
     EXPECT_EQ(killer.reports.size(), 1u);
     EXPECT_TRUE(ofDoomed.reports.empty());
-    EXPECT_EQ(ofDoomed.refCount, 1);
+    EXPECT_EQ(ofDoomed.references(), 1);
     EXPECT_EQ(ofLast.reports.size(), 1u);
     first->Release();
     last->Release();
@@ -255,10 +255,10 @@ TEST_F(DeliveryPassTest, ReleasingAServedParameterMayDestroyItsRegistryNeighbour
     };
     runPass();
     EXPECT_EQ(hook.calls, 1);
-    EXPECT_EQ(hook.refCount, 1);
+    EXPECT_EQ(hook.references(), 1);
     EXPECT_EQ(ofNext.reports.size(), 1u);
     EXPECT_TRUE(ofTail.reports.empty());
-    EXPECT_EQ(ofTail.refCount, 1);
+    EXPECT_EQ(ofTail.references(), 1);
     next->Release();
 }
 

@@ -35,7 +35,7 @@ TEST_F(ListenerTest, RefusesNullAndObjectsThatAreNoListeners) {
     EXPECT_EQ(speed->addListener(&stranger), resultInvalidArgument);
     EXPECT_EQ(speed->removeListener(&stranger), resultInvalidArgument);
     EXPECT_EQ(speed->listenerCount(), 0);
-    EXPECT_EQ(stranger.refCount, 1);
+    EXPECT_EQ(stranger.references(), 1);
     speed->Release();
 }
 
@@ -45,14 +45,14 @@ TEST_F(ListenerTest, DuplicatesAreSeparateEntriesRemovedOneAtATime) {
     EXPECT_EQ(speed->addListener(&listener), resultOk);
     EXPECT_EQ(speed->addListener(&listener), resultOk);
     EXPECT_EQ(speed->listenerCount(), 2);
-    EXPECT_EQ(listener.refCount, 3); // one per entry
+    EXPECT_EQ(listener.references(), 3); // one per entry
 
     EXPECT_EQ(speed->removeListener(&listener), resultOk);
-    EXPECT_EQ(listener.refCount, 2);
+    EXPECT_EQ(listener.references(), 2);
     EXPECT_EQ(speed->removeListener(&listener), resultOk);
-    EXPECT_EQ(listener.refCount, 1);
+    EXPECT_EQ(listener.references(), 1);
     EXPECT_EQ(speed->removeListener(&listener), resultFalse);
-    EXPECT_EQ(listener.refCount, 1); // the lookup's own reference was given back
+    EXPECT_EQ(listener.references(), 1); // the lookup's own reference was given back
     EXPECT_EQ(speed->listenerCount(), 0);
     speed->Release();
 }
@@ -61,7 +61,7 @@ TEST_F(ListenerTest, RemovingFromAParameterThatNeverHadListenersAnswersFalse) {
     auto* speed = new PortamentoSpeedParameter();
     RecordingListener listener;
     EXPECT_EQ(speed->removeListener(&listener), resultFalse);
-    EXPECT_EQ(listener.refCount, 1);
+    EXPECT_EQ(listener.references(), 1);
     EXPECT_EQ(listener.addRefs, listener.releases);
     speed->Release();
 }
@@ -75,13 +75,13 @@ TEST_F(ListenerTest, RemovalFindsTheRightEntryAmongOthers) {
     speed->addListener(&b);
     speed->addListener(&c);
     EXPECT_EQ(speed->removeListener(&b), resultOk);
-    EXPECT_EQ(b.refCount, 1);
-    EXPECT_EQ(a.refCount, 2);
-    EXPECT_EQ(c.refCount, 2);
+    EXPECT_EQ(b.references(), 1);
+    EXPECT_EQ(a.references(), 2);
+    EXPECT_EQ(c.references(), 2);
     EXPECT_EQ(speed->listenerCount(), 2);
     speed->Release();
-    EXPECT_EQ(a.refCount, 1);
-    EXPECT_EQ(c.refCount, 1);
+    EXPECT_EQ(a.references(), 1);
+    EXPECT_EQ(c.references(), 1);
 }
 
 TEST_F(ListenerTest, LastReleaseLeavesRegistryAndReleasesEachEntryOnce) {
@@ -101,8 +101,8 @@ TEST_F(ListenerTest, LastReleaseLeavesRegistryAndReleasesEachEntryOnce) {
     EXPECT_FALSE(isInRegistry(speed));
     EXPECT_EQ(once.releases - onceReleases, 1);
     EXPECT_EQ(twice.releases - twiceReleases, 2);
-    EXPECT_EQ(once.refCount, 1);
-    EXPECT_EQ(twice.refCount, 1);
+    EXPECT_EQ(once.references(), 1);
+    EXPECT_EQ(twice.references(), 1);
 }
 
 TEST_F(ListenerTest, RegistryHoldsLiveParametersInOrderOfConstruction) {

@@ -127,7 +127,7 @@ TEST_F(ParameterListTest, DestructionReleasesEveryParameterAndItsListeners) {
         EXPECT_EQ(parameterRegistry().count(), registered + 2);
     }
     EXPECT_EQ(parameterRegistry().count(), registered);
-    EXPECT_EQ(listener.refCount, 1);
+    EXPECT_EQ(listener.references(), 1);
 }
 
 TEST_F(ParameterListTest, AParameterThatOutlivesTheListNoLongerCallsItsOwner) {

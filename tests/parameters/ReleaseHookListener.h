@@ -1,5 +1,6 @@
 #pragma once
 
+#include "component/HostReferenceCount.h"
 #include "component/ParameterInterface.h"
 
 #include <cstdint>
@@ -12,7 +13,6 @@ namespace quorlin::testing {
 // once, when every reference but the test's own has been given back.
 class ReleaseHookListener final : public ParameterListenerInterface {
 public:
-    std::int32_t refCount = 1; // the test's own reference
     int calls = 0;
     std::function<void()> onRelease;
     std::function<void(ParameterInterface*)> onChanged;
@@ -27,14 +27,12 @@ public:
         *out = nullptr;
         return resultNoInterface;
     }
-    std::uint32_t QUORLIN_CALL AddRef() noexcept override {
-        return static_cast<std::uint32_t>(++refCount);
-    }
+    std::uint32_t QUORLIN_CALL AddRef() noexcept override { return referenceCount.add(); }
     std::uint32_t QUORLIN_CALL Release() noexcept override {
-        if (--refCount == 1 && onRelease) {
+        if (referenceCount.drop() == 1 && onRelease) {
             std::exchange(onRelease, nullptr)();
         }
-        return static_cast<std::uint32_t>(refCount);
+        return static_cast<std::uint32_t>(referenceCount.value());
     }
     ResultCode QUORLIN_CALL unusedSlot4() noexcept override { return resultFalse; }
     ResultCode QUORLIN_CALL parameterChanged(ParameterInterface* parameter,
@@ -45,6 +43,11 @@ public:
         }
         return resultOk;
     }
+
+    std::int32_t references() const noexcept { return referenceCount.value(); }
+
+private:
+    HostReferenceCount referenceCount;
 };
 
 } // namespace quorlin::testing

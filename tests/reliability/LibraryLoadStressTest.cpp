@@ -58,7 +58,7 @@ TEST(LibraryLoadStressTest, LoadUseAndUnloadInALoop) {
         for (StressHost& host : hosts) {
             ASSERT_EQ(host.services.references(), 1) << cycle;
             ASSERT_EQ(host.context.references(), 1) << cycle;
-            ASSERT_EQ(host.listener.refCount, 1) << cycle;
+            ASSERT_EQ(host.listener.references(), 1) << cycle;
             ASSERT_EQ(host.services.eventsCreated, host.services.eventsReleased) << cycle;
         }
     }
@@ -95,7 +95,7 @@ TEST(LibraryLoadStressTest, UnloadingWhileTheTimerRunsDeliversNoMoreTicks) {
         testing::pumpMessagesFor(60ms);
         EXPECT_FALSE(timerMessageWaiting());
         EXPECT_EQ(skipped.listener.reports.size(), 1u);
-        EXPECT_EQ(skipped.listener.refCount, 1);
+        EXPECT_EQ(skipped.listener.references(), 1);
         EXPECT_EQ(finished.services.references(), 1);
         EXPECT_EQ(finished.context.references(), 1);
         // Only the references of the skipped terminate stay with the host objects.

@@ -44,7 +44,7 @@ protected:
             host->terminate();
             EXPECT_EQ(host->release(), 0u);
             // The parameter went with its instance and gave its listener back.
-            EXPECT_EQ(host->listener.refCount, 1);
+            EXPECT_EQ(host->listener.references(), 1);
             EXPECT_EQ(host->services.references(), 1);
             EXPECT_EQ(host->context.references(), 1);
         }
