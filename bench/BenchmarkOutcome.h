@@ -35,6 +35,25 @@ private:
     std::uint64_t allocationsBefore;
 };
 
+// Rounds run before the count starts, so that every case is in its steady state: the held-note
+// table at its working size and the host's event pool in use.
+inline constexpr int warmUpRounds = 2000;
+
+// Runs `step` until the plug-in is in its steady state, then times one step per iteration in a
+// window that checks what the host saw.
+template <class Step>
+void measureSteadyState(benchmark::State& state, MinimalHostServices& host, Step& step,
+                        const ExpectedOutput& perIteration) {
+    for (int i = 0; i < warmUpRounds; ++i) {
+        step();
+    }
+    SteadyStateWindow window(state, host, 1);
+    for (auto _ : state) {
+        step();
+    }
+    window.close(perIteration);
+}
+
 // Marks a benchmark failed, for the program's exit status as well as its report.
 void failRun(benchmark::State& state, const char* reason);
 

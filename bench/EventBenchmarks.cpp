@@ -17,10 +17,6 @@ namespace quorlin::bench {
 
 namespace {
 
-// Rounds run before the count starts, so that every case is in its steady state: the held-note
-// table at its working size and the host's event pool in use.
-constexpr int warmUpRounds = 2000;
-
 HostEvent noteOnEvent(std::int32_t key, std::int32_t position, std::int32_t length) {
     return HostEvent{{midi::statusNoteOn, key, 100, position, length, 0}};
 }
@@ -44,12 +40,8 @@ template <class Path> void controller(benchmark::State& state) {
     Path path(rig);
     HostEvent event{midi::statusController, 7, 100, 0, 0, 0};
     auto step = [&] { benchmark::DoNotOptimize(path.passThrough(&event)); };
-    warmUp(step);
-    SteadyStateWindow window(state, rig.host(), 1);
-    for (auto _ : state) {
-        step();
-    }
-    window.close({.created = 0, .outputs = 0, .forwards = 1, .createdValueSum = 0});
+    measureSteadyState(state, rig.host(), step,
+                       {.created = 0, .outputs = 0, .forwards = 1, .createdValueSum = 0});
 }
 
 // Detached playing: each key is released before the next is struck, so every note-on finds
@@ -73,12 +65,8 @@ template <class Path> void noteOnAlone(benchmark::State& state) {
         benchmark::DoNotOptimize(path.noteOff(&offs[next]));
         next = next + 1 == ons.size() ? 0 : next + 1;
     };
-    warmUp(step);
-    SteadyStateWindow window(state, rig.host(), 1);
-    for (auto _ : state) {
-        step();
-    }
-    window.close({.created = 1, .outputs = 3, .forwards = 0, .createdValueSum = 0});
+    measureSteadyState(state, rig.host(), step,
+                       {.created = 1, .outputs = 3, .forwards = 0, .createdValueSum = 0});
 }
 
 // Eight keys held without lengths; each note-on strikes one of them again, so the table keeps
@@ -99,12 +87,8 @@ template <class Path> void noteOnEightHeld(benchmark::State& state) {
         benchmark::DoNotOptimize(path.noteOn(&ons[next], midi::portamentoOn));
         next = next + 1 == ons.size() ? 0 : next + 1;
     };
-    warmUp(step);
-    SteadyStateWindow window(state, rig.host(), 1);
-    for (auto _ : state) {
-        step();
-    }
-    window.close(
+    measureSteadyState(
+        state, rig.host(), step,
         {.created = 1, .outputs = 2, .forwards = 0, .createdValueSum = midi::portamentoOn});
 }
 
@@ -130,12 +114,8 @@ template <class Path, std::int32_t length> void noteOnWithLength(benchmark::Stat
         benchmark::DoNotOptimize(path.noteOn(&event, value));
         next = next + 1 == ons.size() ? 0 : next + 1;
     };
-    warmUp(step);
-    SteadyStateWindow window(state, rig.host(), 1);
-    for (auto _ : state) {
-        step();
-    }
-    window.close({.created = 1, .outputs = 2, .forwards = 0, .createdValueSum = value});
+    measureSteadyState(state, rig.host(), step,
+                       {.created = 1, .outputs = 2, .forwards = 0, .createdValueSum = value});
 }
 
 // Note-offs of held keys: 32 keys are struck outside the timing, then their 32 note-offs are

@@ -12,7 +12,6 @@ namespace quorlin::bench {
 namespace {
 
 constexpr std::int32_t speed = 64;
-constexpr int warmUpRounds = 2000;
 
 // Position calls with no controller due: the plug-in's whole cost, as the host makes no call.
 void positionIdle(benchmark::State& state) {
@@ -23,14 +22,8 @@ void positionIdle(benchmark::State& state) {
     ModuleInterface& module = rig.module();
     std::int32_t position = 0;
     auto step = [&] { benchmark::DoNotOptimize(module.processTime(++position, 0, 0)); };
-    for (int i = 0; i < warmUpRounds; ++i) {
-        step();
-    }
-    SteadyStateWindow window(state, rig.host(), 1);
-    for (auto _ : state) {
-        step();
-    }
-    window.close({.created = 0, .outputs = 0, .forwards = 0, .createdValueSum = 0});
+    measureSteadyState(state, rig.host(), step,
+                       {.created = 0, .outputs = 0, .forwards = 0, .createdValueSum = 0});
 }
 
 // A position call with controller 5 due: the speed is set once, and a start before each
@@ -47,14 +40,8 @@ template <class Path> void positionSpeedDue(benchmark::State& state) {
     Path path(rig);
     std::int32_t position = 0;
     auto step = [&] { benchmark::DoNotOptimize(path.speedDue(++position, speed)); };
-    for (int i = 0; i < warmUpRounds; ++i) {
-        step();
-    }
-    SteadyStateWindow window(state, rig.host(), 1);
-    for (auto _ : state) {
-        step();
-    }
-    window.close({.created = 1, .outputs = 1, .forwards = 0, .createdValueSum = speed});
+    measureSteadyState(state, rig.host(), step,
+                       {.created = 1, .outputs = 1, .forwards = 0, .createdValueSum = speed});
 }
 
 } // namespace
