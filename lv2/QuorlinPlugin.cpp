@@ -221,7 +221,7 @@ void QuorlinPlugin::reportDropped() noexcept {
         return;
     }
     char text[128];
-    std::snprintf(text, sizeof text, "%llu events did not fit the output buffer and were dropped",
+    std::snprintf(text, sizeof text, "%llu MIDI events dropped: the output buffer was full",
                   static_cast<unsigned long long>(dropped));
     log.warning(text);
 }
