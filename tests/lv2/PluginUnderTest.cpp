@@ -51,12 +51,14 @@ PluginUnderTest::PluginUnderTest(const std::string& uri, std::uint32_t capacity)
     lv2_atom_forge_init(&forge, urids.feature());
 
     std::uint32_t ports = lilv_plugin_get_num_ports(plugin);
+    audio.reserve(ports); // the buffers must not move once connected
     controls.assign(ports, 0.0f);
     std::vector<float> defaults(ports, 0.0f);
     lilv_plugin_get_port_ranges_float(plugin, nullptr, nullptr, defaults.data());
     LilvNode* atomPort = lilv_new_uri(world(), LV2_ATOM__AtomPort);
     LilvNode* controlPort = lilv_new_uri(world(), LV2_CORE__ControlPort);
     LilvNode* inputPort = lilv_new_uri(world(), LV2_CORE__InputPort);
+    LilvNode* audioPort = lilv_new_uri(world(), LV2_CORE__AudioPort);
     for (std::uint32_t index = 0; index < ports; ++index) {
         const LilvPort* port = lilv_plugin_get_port_by_index(plugin, index);
         if (lilv_port_is_a(plugin, port, controlPort)) {
@@ -65,10 +67,14 @@ PluginUnderTest::PluginUnderTest(const std::string& uri, std::uint32_t capacity)
         } else if (lilv_port_is_a(plugin, port, atomPort)) {
             bool isInput = lilv_port_is_a(plugin, port, inputPort);
             lilv_instance_connect_port(instance, index, isInput ? input.data() : output.data());
+        } else if (lilv_port_is_a(plugin, port, audioPort)) {
+            audio.emplace_back(maxAudioFrames, 0.0f);
+            lilv_instance_connect_port(instance, index, audio.back().data());
         } else {
             lilv_instance_connect_port(instance, index, nullptr);
         }
     }
+    lilv_node_free(audioPort);
     lilv_node_free(atomPort);
     lilv_node_free(controlPort);
     lilv_node_free(inputPort);

@@ -28,6 +28,8 @@ void PrintTo(const OutputEvent& event, std::ostream* out);
 class PluginUnderTest {
 public:
     static constexpr std::uint32_t defaultOutputCapacity = 16384;
+    // Audio ports, for plug-ins that have them, get silence for cycles up to this long.
+    static constexpr std::size_t maxAudioFrames = 4096;
 
     explicit PluginUnderTest(const std::string& uri,
                              std::uint32_t outputCapacity = defaultOutputCapacity);
@@ -69,6 +71,7 @@ private:
     std::vector<std::uint64_t> output;
     std::uint32_t outputCapacity;
     std::vector<float> controls;
+    std::vector<std::vector<float>> audio;
     LV2_Atom_Forge forge{};
     LV2_Atom_Forge_Frame sequenceFrame{};
     LV2_URID midiEvent = 0;
