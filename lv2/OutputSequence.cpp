@@ -2,7 +2,6 @@
 
 #include <lv2/atom/util.h>
 
-#include <cstring>
 
 namespace quorlin::lv2 {
 
@@ -51,7 +50,11 @@ bool OutputSequence::write(std::uint32_t frame, const std::uint8_t* bytes,
     event->time.frames = frame;
     event->body.type = midiEventType;
     event->body.size = size;
-    std::memcpy(event + 1, bytes, size);
+    // Channel messages are two or three bytes: a plain loop beats a call to memcpy.
+    auto* body = reinterpret_cast<std::uint8_t*>(event + 1);
+    for (std::uint32_t index = 0; index < size; ++index) {
+        body[index] = bytes[index];
+    }
     sequence->atom.size = used + needed;
     return true;
 }
