@@ -2,7 +2,6 @@
 
 #include <lv2/atom/util.h>
 
-
 namespace quorlin::lv2 {
 
 void OutputSequence::begin(LV2_Atom_Sequence* buffer) noexcept {

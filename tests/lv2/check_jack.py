@@ -16,6 +16,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 
@@ -28,6 +29,9 @@ SECOND_SPEED = 20
 PORTAMENTO_TIME = 5
 PORTAMENTO = 65
 STOP_SECONDS = 5
+# The whole run, after which the script gives up and stops what it started (ctest's own limit
+# is longer, so the cleanup always gets its turn).
+DEADLINE_SECONDS = 60
 
 # The phrase: (frame from the start of its part, MIDI bytes). Channel 1's keys overlap channel
 # 2's in time; each channel's legato is its own.
@@ -228,6 +232,7 @@ def run(args, jack):
                LV2_PATH=args.lv2_path)
     jackd = jalv = None
     clients = []
+    jalv_log = tempfile.TemporaryFile()
     try:
         # Synchronous mode: each cycle waits for the whole graph, so a client that is late on
         # a busy machine delays the cycle instead of moving events to the next one.
@@ -238,12 +243,13 @@ def run(args, jack):
         clients.append(probe)
         jalv = start_group([args.jalv, "-n", "quorlin-test-jalv", "-x", "-c",
                             f"speed={FIRST_SPEED}", URI], env, stdin=subprocess.PIPE,
-                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+                           stdout=jalv_log, stderr=subprocess.STDOUT)
         wait_for(lambda: probe.get_ports("quorlin-test-jalv:midi_out") or jalv.poll() is not None,
                  10, "jalv's ports")
         if jalv.poll() is not None:
+            jalv_log.seek(0)
             raise RuntimeError(f"jalv exited with {jalv.returncode}: "
-                               f"{jalv.stdout.read().decode(errors='replace')}")
+                               f"{jalv_log.read().decode(errors='replace')}")
         player = Player(jack, server)
         recorder = Recorder(jack, server)
         clients += [player.client, recorder.client]
@@ -295,6 +301,12 @@ def run(args, jack):
                 pass
         stop_group(jalv, "jalv")
         stop_group(jackd, "jackd")
+        jalv_log.close()
+
+
+def give_up(signum, _frame):
+    raise TimeoutError(f"stopped by signal {signum} (deadline {DEADLINE_SECONDS} s or "
+                       "termination)")
 
 
 def main():
@@ -307,6 +319,10 @@ def main():
         print("SKIP: jackd or jalv is not installed")
         return SKIPPED
     import jack  # python3-jack-client
+    # A deadline or a termination raises inside the run, so its cleanup stops every process.
+    signal.signal(signal.SIGALRM, give_up)
+    signal.signal(signal.SIGTERM, give_up)
+    signal.alarm(DEADLINE_SECONDS)
     return run(args, jack)
 
 
