@@ -6,7 +6,9 @@ PRESETS_WINDOWS := win32 win64
 PACKAGES := cmake ninja-build g++ libgtest-dev libbenchmark-dev \
 	g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 \
 	wine wine32:i386 wine64 libxml2-utils pngcheck python3-mido python3-pil \
-	valgrind clang libclang-rt-14-dev fluidsynth timgm6mb-soundfont python3-numpy
+	valgrind clang libclang-rt-14-dev fluidsynth timgm6mb-soundfont python3-numpy \
+	pkg-config lv2-dev liblilv-dev lilv-utils sordi jackd2 jalv python3-jack-client \
+	lv2-examples x42-plugins
 
 .PHONY: all test demo bench fuzz memcheck listen toolchain native win32 win64 sanitize clean
 

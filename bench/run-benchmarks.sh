@@ -11,7 +11,8 @@ results=$build/bench/results
 events=${QUORLIN_BENCH_EVENTS:-1000000}
 
 cmake --preset native >/dev/null
-cmake --build --preset native --target quorlin_benchmarks quorlin quorlin-host
+cmake --build --preset native --target quorlin_benchmarks quorlin quorlin-host quorlin_lv2 \
+    quorlin_lv2_benchmark
 mkdir -p "$results"
 
 echo "Micro benchmarks (load average now: $(cut -d' ' -f1-3 /proc/loadavg)); console output in" \
@@ -33,5 +34,11 @@ echo
 /usr/bin/python3 bench/report.py --micro "$results/micro.json" \
     --end-to-end "$results/end-to-end.json" --build "$build" >"$results/table.md" || status=1
 cat "$results/table.md"
+
+echo
+echo "LV2 run through lilv, Quorlin's bundle beside Debian's LV2 MIDI plug-ins:"
+LV2_PATH="$build/lv2/plugins:/usr/lib/lv2" "$build/bench/quorlin_lv2_benchmark" \
+    >"$results/lv2.md" || status=1
+cat "$results/lv2.md"
 echo "(load average after the run: $(cut -d' ' -f1-3 /proc/loadavg))"
 exit $status

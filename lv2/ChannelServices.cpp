@@ -1,0 +1,82 @@
+#include "lv2/ChannelServices.h"
+
+#include "component/MidiProtocol.h"
+#include "lv2/ChannelMessage.h"
+
+namespace quorlin::lv2 {
+
+HostEvent* ChannelServices::createEvent(std::int32_t status, std::int32_t data1, std::int32_t data2,
+                                        std::int32_t) noexcept {
+    HostEvent* event = pool.acquire();
+    if (event == nullptr) {
+        spare = HostEvent{.discard = true};
+        event = &spare;
+    }
+    event->status = status;
+    event->data1 = data1;
+    event->data2 = data2;
+    event->position = cycle.positionOf(cycle.currentFrame());
+    event->channel = channel;
+    return event;
+}
+
+ResultCode ChannelServices::releaseEvent(HostEvent* event) noexcept {
+    if (event != &spare) {
+        pool.release(event);
+    }
+    return resultOk;
+}
+
+ResultCode ChannelServices::outputEvent(HostEvent* event) noexcept {
+    return send(event);
+}
+
+ResultCode ChannelServices::forwardEvent(HostEvent* event) noexcept {
+    return send(event);
+}
+
+ResultCode ChannelServices::setPosition(HostEvent* event, std::int32_t position) noexcept {
+    event->position = position;
+    return resultOk;
+}
+
+std::int32_t ChannelServices::getPosition(HostEvent* event) noexcept {
+    return event->position;
+}
+
+std::int32_t ChannelServices::getLength(HostEvent*) noexcept {
+    return 0; // played live: keys leave by their note-offs
+}
+
+ResultCode ChannelServices::setImmediate(HostEvent* event, std::int32_t on) noexcept {
+    event->immediate = on != 0;
+    return resultOk;
+}
+
+std::int32_t ChannelServices::isImmediate(HostEvent* event) noexcept {
+    return event->immediate ? 1 : 0;
+}
+
+std::int32_t ChannelServices::getStatus(HostEvent* event) noexcept {
+    return event->status;
+}
+
+std::int32_t ChannelServices::getData1(HostEvent* event) noexcept {
+    return event->data1;
+}
+
+std::int32_t ChannelServices::getData2(HostEvent* event) noexcept {
+    return event->data2;
+}
+
+ResultCode ChannelServices::send(HostEvent* event) noexcept {
+    ChannelMessage message = ChannelMessage::of(*event);
+    if (event->discard || !message.valid()) {
+        cycle.sink().countDropped();
+        return resultFalse;
+    }
+    std::uint32_t frame = event->immediate ? cycle.currentFrame() : cycle.frameOf(event->position);
+    return cycle.sink().write(frame, message.bytes(), message.size()) ? resultOk : resultFalse;
+}
+
+} // namespace quorlin::lv2

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "component/HostMidiServicesBase.h"
+#include "lv2/Cycle.h"
+#include "lv2/EventPool.h"
+#include "lv2/HostEvent.h"
+
+#include <cstdint>
+
+namespace quorlin::lv2 {
+
+// The event services of one MIDI channel's module instance: events are read from the handle,
+// created from the plug-in's pool on this channel, and sent into the cycle's output at their
+// positions. Immediate events go out at the frame being handled.
+class ChannelServices final : public HostMidiServicesBase {
+public:
+    ChannelServices(std::uint8_t channel, EventPool& pool, Cycle& cycle)
+        : channel(channel), pool(pool), cycle(cycle) {}
+    ~ChannelServices() = default;
+
+    HostEvent* QUORLIN_CALL createEvent(std::int32_t status, std::int32_t data1, std::int32_t data2,
+                                        std::int32_t fourth) noexcept override;
+    ResultCode QUORLIN_CALL releaseEvent(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL outputEvent(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL forwardEvent(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL setPosition(HostEvent* event, std::int32_t position) noexcept override;
+    std::int32_t QUORLIN_CALL getPosition(HostEvent* event) noexcept override;
+    std::int32_t QUORLIN_CALL getLength(HostEvent* event) noexcept override;
+    ResultCode QUORLIN_CALL setImmediate(HostEvent* event, std::int32_t on) noexcept override;
+    std::int32_t QUORLIN_CALL isImmediate(HostEvent* event) noexcept override;
+    std::int32_t QUORLIN_CALL getStatus(HostEvent* event) noexcept override;
+    std::int32_t QUORLIN_CALL getData1(HostEvent* event) noexcept override;
+    std::int32_t QUORLIN_CALL getData2(HostEvent* event) noexcept override;
+
+private:
+    ResultCode send(HostEvent* event) noexcept;
+
+    std::uint8_t channel;
+    EventPool& pool;
+    Cycle& cycle;
+    // What createEvent answers when the pool is empty: the module relies on getting an event.
+    HostEvent spare{.discard = true};
+};
+
+} // namespace quorlin::lv2

@@ -1,0 +1,175 @@
+// The bundle as an LV2 host loads it: found by lilv in LV2_PATH, instantiated, fed forged
+// sequences cycle by cycle, its output read back event by event.
+
+#include "AllocationCount.h"
+#include "PluginUnderTest.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace quorlin::testing {
+namespace {
+
+constexpr const char* quorlinUri = "https://www.tessivar.com/plugins/quorlin";
+constexpr std::uint32_t cycleFrames = 64;
+
+using Events = std::vector<OutputEvent>;
+
+OutputEvent at(std::uint32_t frame, std::vector<std::uint8_t> bytes) {
+    return {frame, std::move(bytes)};
+}
+
+TEST(Lv2Plugin, LegatoPerChannelWithEverythingElsePassedAtItsFrame) {
+    PluginUnderTest plugin(quorlinUri);
+    plugin.activate();
+    plugin.queue(0, {0x90, 60, 100});  // channel 1: first key
+    plugin.queue(5, {0xB2, 7, 80});    // channel 3: volume
+    plugin.queue(10, {0x91, 64, 100}); // channel 2: alone on its channel
+    plugin.queue(15, {0xE0, 0, 72});   // pitch bend
+    plugin.queue(20, {0x90, 62, 100}); // channel 1: legato over 60
+    plugin.queue(25, {0xC1, 5});       // program change
+    plugin.queue(30, {0x81, 64, 64});  // channel 2: key up
+    plugin.queue(35, {0xF8});          // clock
+    plugin.queue(40, {0x91, 65, 100}); // channel 2: nothing held there
+    plugin.queue(42, {0xD1, 30});      // channel pressure
+    plugin.queue(45, {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7});
+    plugin.queue(50, {0x90, 60, 0});   // velocity 0: channel 1 lets 60 go
+    plugin.queue(60, {0x90, 67, 100}); // channel 1: 62 still held
+
+    Events expected = {at(0, {0xB0, 65, 0}),
+                       at(0, {0x90, 60, 100}),
+                       at(5, {0xB2, 7, 80}),
+                       at(10, {0xB1, 65, 0}),
+                       at(10, {0x91, 64, 100}),
+                       at(15, {0xE0, 0, 72}),
+                       at(20, {0xB0, 65, 127}),
+                       at(20, {0x90, 62, 100}),
+                       at(25, {0xC1, 5}),
+                       at(30, {0x81, 64, 64}),
+                       at(35, {0xF8}),
+                       at(40, {0xB1, 65, 0}),
+                       at(40, {0x91, 65, 100}),
+                       at(42, {0xD1, 30}),
+                       at(45, {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}),
+                       at(50, {0x90, 60, 0}),
+                       at(60, {0xB0, 65, 127}),
+                       at(60, {0x90, 67, 100})};
+    // The speed control is "Off": no controller 5 anywhere.
+    EXPECT_EQ(plugin.run(cycleFrames), expected);
+
+    plugin.clearInput();
+    EXPECT_EQ(plugin.run(cycleFrames), Events{});
+}
+
+TEST(Lv2Plugin, PortamentoTimeAfterEachChangeActivateAndFirstNoteOfAChannel) {
+    PluginUnderTest plugin(quorlinUri);
+    plugin.setControl("speed", 20.0f);
+    plugin.activate();
+    plugin.queue(10, {0x90, 60, 100});
+    EXPECT_EQ(plugin.run(cycleFrames),
+              (Events{at(10, {0xB0, 5, 20}), at(10, {0xB0, 65, 0}), at(10, {0x90, 60, 100})}));
+    plugin.clearInput();
+    EXPECT_EQ(plugin.run(cycleFrames), Events{}) << "controller 5 once per change";
+
+    // A change reaches the active channel at the cycle's start, a new channel before its note.
+    plugin.setControl("speed", 40.0f);
+    plugin.queue(5, {0x91, 64, 100});
+    EXPECT_EQ(plugin.run(cycleFrames), (Events{at(0, {0xB0, 5, 40}), at(5, {0xB1, 5, 40}),
+                                               at(5, {0xB1, 65, 0}), at(5, {0x91, 64, 100})}));
+    plugin.clearInput();
+
+    plugin.deactivate();
+    plugin.activate();
+    EXPECT_EQ(plugin.run(cycleFrames), (Events{at(0, {0xB0, 5, 40}), at(0, {0xB1, 5, 40})}));
+
+    plugin.setControl("speed", 300.0f); // clamped to the range
+    EXPECT_EQ(plugin.run(cycleFrames), (Events{at(0, {0xB0, 5, 127}), at(0, {0xB1, 5, 127})}));
+
+    plugin.setControl("speed", -1.0f); // "Off"
+    EXPECT_EQ(plugin.run(cycleFrames), Events{});
+    plugin.deactivate();
+    plugin.activate();
+    EXPECT_EQ(plugin.run(cycleFrames), Events{});
+}
+
+TEST(Lv2Plugin, FrameCountWrapsAndTransportStopsAndStarts) {
+    PluginUnderTest plugin(quorlinUri);
+    plugin.setControl("speed", 10.0f);
+    plugin.activate();
+    plugin.runOnly(0xFFFFFFF0u); // the running count is 16 frames short of wrapping
+
+    plugin.queue(8, {0x90, 60, 100});
+    plugin.queue(20, {0x90, 62, 100}); // after the wrap, 60 still held
+    EXPECT_EQ(plugin.run(cycleFrames),
+              (Events{at(8, {0xB0, 5, 10}), at(8, {0xB0, 65, 0}), at(8, {0x90, 60, 100}),
+                      at(20, {0xB0, 65, 127}), at(20, {0x90, 62, 100})}));
+
+    plugin.clearInput();
+    plugin.queueTransport(4, 0.0f);    // stop: the held keys are forgotten
+    plugin.queue(10, {0x90, 64, 100}); // so this one is alone
+    plugin.queueTransport(30, 1.0f);   // start: controller 5 is due at once
+    plugin.queue(40, {0x90, 65, 100});
+    EXPECT_EQ(plugin.run(cycleFrames),
+              (Events{at(10, {0xB0, 65, 0}), at(10, {0x90, 64, 100}), at(30, {0xB0, 5, 10}),
+                      at(40, {0xB0, 65, 127}), at(40, {0x90, 65, 100})}));
+}
+
+TEST(Lv2Plugin, EventsThatDoNotFitTheOutputAreDroppedWholeAndReported) {
+    // The sequence's two headers and room for three 3-byte events of 24 bytes each, not four.
+    constexpr std::uint32_t capacity = 16 + 3 * 24 + 10;
+    PluginUnderTest plugin(quorlinUri, capacity);
+    plugin.activate();
+    plugin.queue(0, {0x90, 60, 100});
+    plugin.queue(1, {0x90, 62, 100});
+    plugin.queue(2, {0xF0, 0x01, 0xF7});
+    EXPECT_EQ(plugin.run(cycleFrames),
+              (Events{at(0, {0xB0, 65, 0}), at(0, {0x90, 60, 100}), at(1, {0xB0, 65, 127})}));
+    EXPECT_EQ(plugin.outputAtomSize(), 8u + 3u * 24u);
+    EXPECT_TRUE(plugin.logLines().empty()) << "nothing is logged from run";
+
+    plugin.deactivate();
+    std::vector<std::string> lines = plugin.logLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("2 MIDI events dropped"), std::string::npos) << lines[0];
+}
+
+TEST(Lv2Plugin, RunTakesNothingFromTheHeap) {
+    PluginUnderTest plugin(quorlinUri);
+    // The plug-in's own allocations are counted here: nothing else allocates while it is made.
+    EXPECT_GT(plugin.instantiationAllocations(), 16);
+    plugin.setControl("speed", 30.0f);
+    plugin.activate();
+    // A dense cycle on all 16 channels: overlapping notes, note-offs, controllers, a bend.
+    for (std::uint32_t step = 0; step < 256; ++step) {
+        auto channel = static_cast<std::uint8_t>(step % 16);
+        auto note = static_cast<std::uint8_t>(40 + (step * 7) % 48);
+        switch (step % 4) {
+        case 0:
+        case 1:
+            plugin.queue(step, {static_cast<std::uint8_t>(0x90 | channel), note, 90});
+            break;
+        case 2:
+            plugin.queue(step, {static_cast<std::uint8_t>(0x80 | channel), note, 0});
+            break;
+        default:
+            plugin.queue(step, {static_cast<std::uint8_t>(0xB0 | channel), 1, note});
+            break;
+        }
+    }
+    plugin.queueTransport(300, 0.0f);
+    plugin.queueTransport(301, 1.0f);
+    plugin.runOnly(512); // every channel active, its first controller 5 sent
+
+    std::int64_t before = allocationCount();
+    for (int cycle = 0; cycle < 2000; ++cycle) {
+        plugin.control("speed") = cycle % 2 == 0 ? 64.0f : 65.0f;
+        plugin.runOnly(512);
+    }
+    EXPECT_EQ(allocationCount() - before, 0);
+    // The cycles did their work: the last one wrote far more than the input's 256 events.
+    EXPECT_GT(plugin.outputAtomSize(), 300u * 24u);
+}
+
+} // namespace
+} // namespace quorlin::testing
