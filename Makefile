@@ -6,9 +6,10 @@ PRESETS_WINDOWS := win32 win64
 PACKAGES := cmake ninja-build g++ libgtest-dev libbenchmark-dev \
 	g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 \
 	wine wine32:i386 wine64 libxml2-utils pngcheck python3-mido python3-pil \
-	valgrind clang libclang-rt-14-dev fluidsynth timgm6mb-soundfont python3-numpy
+	valgrind clang libclang-rt-14-dev fluidsynth timgm6mb-soundfont python3-numpy \
+	clang-format flake8
 
-.PHONY: all test demo bench fuzz memcheck listen toolchain native win32 win64 sanitize clean
+.PHONY: all test demo bench fuzz memcheck listen format toolchain native win32 win64 sanitize clean
 
 all: test
 
@@ -35,6 +36,10 @@ listen: toolchain
 FUZZ_SECONDS ?= 600
 fuzz: toolchain
 	@sh fuzz/run-fuzzers.sh --seconds $(FUZZ_SECONDS)
+
+# Every C++ file rewritten in the house format (.clang-format); the cpp_format test checks it.
+format:
+	@cmake -DSOURCE_DIR=. -DFIX=ON -P cmake/Format.cmake
 
 memcheck: toolchain
 	@sh tests/reliability/run-memcheck.sh

@@ -5,8 +5,8 @@
 #include "component/ModuleInterfaces.h"
 #include "parameters/IntParameter.h"
 #include "parameters/Parameter.h"
-#include "parameters/PortamentoSpeedParameter.h"
-#include "tests/reliability/DecimalReading.h"
+#include "product/PortamentoSpeedParameter.h"
+#include "testing/DecimalReading.h"
 
 #include <algorithm>
 #include <cstdio>

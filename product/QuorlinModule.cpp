@@ -1,6 +1,6 @@
 #include "QuorlinModule.h"
 
-#include "parameters/PortamentoSpeedParameter.h"
+#include "product/PortamentoSpeedParameter.h"
 
 namespace quorlin {
 

@@ -1,8 +1,8 @@
 // The base behaviours every module instance answers with, reached by table place.
 
-#include "ModuleFixture.h"
 #include "module/MidiModuleBase.h"
 #include "parameters/ChangeTimer.h"
+#include "testing/ModuleFixture.h"
 
 #include <cstring>
 

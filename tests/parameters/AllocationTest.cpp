@@ -4,9 +4,9 @@
 #include "RegistryCheck.h"
 #include "parameters/ChangeTimer.h"
 #include "parameters/ParameterList.h"
-#include "parameters/PortamentoSpeedParameter.h"
-#include "tests/host/CountingAllocator.h"
-#include "tests/host/RecordingListener.h"
+#include "product/PortamentoSpeedParameter.h"
+#include "testing/CountingAllocator.h"
+#include "testing/RecordingListener.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include "parameters/ChangeTimer.h"
 #include "parameters/Parameter.h"
 #include "parameters/ParameterRegistry.h"
-#include "parameters/PortamentoSpeedParameter.h"
-#include "tests/host/RecordingListener.h"
+#include "product/PortamentoSpeedParameter.h"
+#include "testing/RecordingListener.h"
 
 #include <gtest/gtest.h>
 

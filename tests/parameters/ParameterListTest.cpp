@@ -5,8 +5,8 @@
 #include "RegistryCheck.h"
 #include "ReleaseHookListener.h"
 #include "parameters/ParameterRegistry.h"
-#include "parameters/PortamentoSpeedParameter.h"
-#include "tests/host/RecordingListener.h"
+#include "product/PortamentoSpeedParameter.h"
+#include "testing/RecordingListener.h"
 
 #include <gtest/gtest.h>
 

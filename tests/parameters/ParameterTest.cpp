@@ -5,8 +5,8 @@
 #include "RegistryCheck.h"
 #include "parameters/IntParameter.h"
 #include "parameters/ParameterRegistry.h"
-#include "parameters/PortamentoSpeedParameter.h"
-#include "tests/host/SlotCall.h"
+#include "product/PortamentoSpeedParameter.h"
+#include "testing/SlotCall.h"
 
 #include <gtest/gtest.h>
 

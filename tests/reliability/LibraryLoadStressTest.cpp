@@ -3,7 +3,7 @@
 // timer reaches a library that is gone.
 
 #include "StressHost.h"
-#include "tests/host/MessagePump.h"
+#include "testing/MessagePump.h"
 
 #include <windows.h>
 

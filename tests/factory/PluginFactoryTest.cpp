@@ -1,9 +1,9 @@
 // The factory as a host reaches it: by table place, copying records by byte.
 
-#include "component/FactoryInterface.h"
 #include "factory/PluginFactory.h"
+#include "component/FactoryInterface.h"
 #include "factory/ProductClass.h"
-#include "tests/host/SlotCall.h"
+#include "testing/SlotCall.h"
 
 #include <gtest/gtest.h>
 

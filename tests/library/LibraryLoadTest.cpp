@@ -2,10 +2,10 @@
 
 #include "component/FactoryInterface.h"
 #include "component/ModuleInterfaces.h"
-#include "tests/host/MessagePump.h"
-#include "tests/host/RecordingHostContext.h"
-#include "tests/host/RecordingListener.h"
-#include "tests/host/SlotCall.h"
+#include "testing/MessagePump.h"
+#include "testing/RecordingHostContext.h"
+#include "testing/RecordingListener.h"
+#include "testing/SlotCall.h"
 
 #include <windows.h>
 
