@@ -1,14 +1,13 @@
+// The call sequence's frame: setting up the factory and the listeners, decoding each step into
+// one call, the final releases, and picking instances, parameters and interfaces.
+
 #include "CallSequence.h"
 #include "CallSequenceInput.h"
 
-#include "component/InterfaceId.h"
 #include "parameters/ChangeTimer.h"
-#include "parameters/Parameter.h"
 #include "parameters/ParameterRegistry.h"
 
 #include <algorithm>
-#include <cstring>
-#include <iterator>
 
 extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory() noexcept;
 

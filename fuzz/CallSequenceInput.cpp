@@ -1,3 +1,5 @@
+// Decoding the input bytes into identifiers, statuses, flags and view names.
+
 #include "CallSequenceInput.h"
 
 #include <algorithm>
