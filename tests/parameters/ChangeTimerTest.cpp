@@ -3,9 +3,9 @@
 // the machine may be loaded.
 
 #include "parameters/ChangeTimer.h"
-#include "FakeOwner.h"
 #include "RegistryCheck.h"
 #include "product/PortamentoSpeedParameter.h"
+#include "testing/FakeOwner.h"
 #include "testing/MessagePump.h"
 #include "testing/RecordingListener.h"
 
