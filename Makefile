@@ -39,7 +39,7 @@ fuzz: toolchain
 
 # Every C++ file rewritten in the house format (.clang-format); the cpp_format test checks it.
 format:
-	@cmake -DSOURCE_DIR=. -DFIX=ON -P cmake/Format.cmake
+	@cmake -DSOURCE_DIR=$(CURDIR) -DFIX=ON -P cmake/Format.cmake
 
 memcheck: toolchain
 	@sh tests/reliability/run-memcheck.sh
