@@ -8,9 +8,10 @@ PACKAGES := cmake ninja-build g++ libgtest-dev libbenchmark-dev \
 	wine wine32:i386 wine64 libxml2-utils pngcheck python3-mido python3-pil \
 	valgrind clang libclang-rt-14-dev fluidsynth timgm6mb-soundfont python3-numpy \
 	pkg-config lv2-dev liblilv-dev lilv-utils sordi jackd2 jalv python3-jack-client \
-	lv2-examples x42-plugins
+	lv2-examples x42-plugins \
+	clang-format flake8
 
-.PHONY: all test demo bench fuzz memcheck listen toolchain native win32 win64 sanitize clean
+.PHONY: all test demo bench fuzz memcheck listen format toolchain native win32 win64 sanitize clean
 
 all: test
 
@@ -37,6 +38,10 @@ listen: toolchain
 FUZZ_SECONDS ?= 600
 fuzz: toolchain
 	@sh fuzz/run-fuzzers.sh --seconds $(FUZZ_SECONDS)
+
+# Every C++ file rewritten in the house format (.clang-format); the cpp_format test checks it.
+format:
+	@cmake -DSOURCE_DIR=$(CURDIR) -DFIX=ON -P cmake/Format.cmake
 
 memcheck: toolchain
 	@sh tests/reliability/run-memcheck.sh

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "component/HostEvent.h"
-#include "tests/host/EventFields.h"
+#include "testing/EventFields.h"
 
 namespace quorlin {
 

@@ -1,6 +1,6 @@
 #include "BenchmarkOutcome.h"
 
-#include "tests/host/CountingAllocator.h"
+#include "testing/CountingAllocator.h"
 
 #include <cstdio>
 

@@ -75,8 +75,8 @@ def machine(build_dir, micro):
                               capture_output=True, text=True).stdout.splitlines()[0]
     context = micro["context"]
     return [
-        "CPU: %s, %d cores at %d MHz (%s)" % (cpu, os.cpu_count(), context["mhz_per_cpu"],
-                                            platform.platform()),
+        "CPU: %s, %d cores at %d MHz (%s)"
+        % (cpu, os.cpu_count(), context["mhz_per_cpu"], platform.platform()),
         "Compiler: %s; build type %s (the native preset)" % (
             compiler, cache.get("CMAKE_BUILD_TYPE", "?")),
         "Load average when the micro benchmarks started: %s" % ", ".join(
@@ -102,8 +102,8 @@ def micro_table(runs, failures):
         ratio = "%.1fx" % (own / baseline) if baseline > 0 else "-"
         allocations = max(plugin_allocations, baseline_allocations)
         if allocations != 0:
-            failures.append("%s: %g heap allocations per unit in steady state" % (case,
-                                                                               allocations))
+            failures.append("%s: %g heap allocations per unit in steady state"
+                            % (case, allocations))
         lines.append("| %s | %s | %.1f | %s | %.1f | %s | %g |" % (
             label, calls, plugin, "%.1f" % baseline if calls != "none" else "-", own, ratio,
             allocations))

@@ -6,6 +6,8 @@
 set -eu
 
 cd "$(dirname "$0")/.."
+. cmake/quorlin-python.sh
+python=$(quorlin_python)
 build=build/native
 results=$build/bench/results
 events=${QUORLIN_BENCH_EVENTS:-1000000}
@@ -27,11 +29,11 @@ status=0
     status=1
 
 echo "End to end: $events events through quorlin-host and through bench/reference_process.py"
-/usr/bin/python3 bench/end_to_end.py --host "$build/quorlin-host" --work "$results" \
+"$python" bench/end_to_end.py --host "$build/quorlin-host" --work "$results" \
     --json "$results/end-to-end.json" --events "$events"
 
 echo
-/usr/bin/python3 bench/report.py --micro "$results/micro.json" \
+"$python" bench/report.py --micro "$results/micro.json" \
     --end-to-end "$results/end-to-end.json" --build "$build" >"$results/table.md" || status=1
 cat "$results/table.md"
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "tests/host/RecordingHostContext.h"
-#include "tests/host/RecordingHostMidiServices.h"
-#include "tests/host/RecordingListener.h"
-#include "tests/reliability/ReferenceHost.h"
-#include "tests/reliability/ReferenceSkin.h"
+#include "testing/RecordingHostContext.h"
+#include "testing/RecordingHostMidiServices.h"
+#include "testing/RecordingListener.h"
+#include "testing/ReferenceHost.h"
+#include "testing/ReferenceSkin.h"
 
 #include "ByteReader.h"
 #include "component/FactoryInterface.h"

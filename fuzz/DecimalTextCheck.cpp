@@ -5,8 +5,9 @@
 #include "component/ModuleInterfaces.h"
 #include "parameters/IntParameter.h"
 #include "parameters/Parameter.h"
-#include "parameters/PortamentoSpeedParameter.h"
-#include "tests/reliability/DecimalReading.h"
+#include "product/PortamentoSpeedParameter.h"
+#include "testing/DecimalReading.h"
+#include "testing/FakeOwner.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -34,39 +35,6 @@ void expect(bool holds, const std::string& what) {
     }
 }
 
-// An owner that counts the changes reported to it at once.
-class CountingOwner final : public ParameterOwnerInterface {
-public:
-    int changes = 0;
-    std::int32_t lastTag = 0;
-
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes*, void** out) noexcept override {
-        *out = nullptr;
-        return resultNoInterface;
-    }
-    std::uint32_t QUORLIN_CALL AddRef() noexcept override { return 1; }
-    std::uint32_t QUORLIN_CALL Release() noexcept override { return 1; }
-    ResultCode QUORLIN_CALL findParameter(const char*, ParameterInterface** out) noexcept override {
-        *out = nullptr;
-        return resultFalse;
-    }
-    ResultCode QUORLIN_CALL parameterChanged(ParameterInterface*,
-                                             std::int32_t tag) noexcept override {
-        ++changes;
-        lastTag = tag;
-        return resultOk;
-    }
-    std::int32_t QUORLIN_CALL getParameterCount() noexcept override { return 0; }
-    ResultCode QUORLIN_CALL getParameterName(std::int32_t, char*) noexcept override {
-        return resultFalse;
-    }
-    ResultCode QUORLIN_CALL getParameterByTag(std::int32_t,
-                                              ParameterInterface** out) noexcept override {
-        *out = nullptr;
-        return resultFalse;
-    }
-};
-
 // Releases a parameter however the check ends.
 struct ParameterHold {
     ParameterInterface* parameter;
@@ -89,17 +57,17 @@ void checkOracle(const std::string& text, const DecimalReading& reading) {
     }
 }
 
-// Runs fromText on `parameter`, attached to a counting owner, and compares value, owner
+// Runs fromText on `parameter`, attached to a recording owner, and compares value, owner
 // reports and the pending flag with `expected`.
 void checkFromText(ParameterInterface* parameter, const std::string& text, std::int32_t start,
                    bool silent, std::int32_t expected, const char* kind) {
-    CountingOwner owner;
+    testing::FakeOwner owner;
     parameter->attach(&owner, 7);
     parameter->setValue(start);
     std::int32_t before = parameter->getValue();
     Parameter* object = Parameter::fromInterface(parameter);
     bool pendingBefore = object->isPending();
-    owner.changes = 0;
+    owner.reports.clear();
     if (silent) {
         object->setOption(Parameter::reportingOption, 0);
     }
@@ -108,9 +76,10 @@ void checkFromText(ParameterInterface* parameter, const std::string& text, std::
     expect(after == expected, std::string(kind) + " fromText '" + text + "' gave " +
                                   std::to_string(after) + ", expected " + std::to_string(expected));
     bool reported = after != before && !silent;
-    expect(owner.changes == (reported ? 1 : 0) && (!reported || owner.lastTag == 7),
+    expect(owner.reports.size() == (reported ? 1u : 0u) &&
+               (!reported || owner.reports.back().tag == 7),
            std::string(kind) + " fromText '" + text + "' told the owner " +
-               std::to_string(owner.changes) + " times");
+               std::to_string(owner.reports.size()) + " times");
     expect(object->isPending() == (pendingBefore || reported),
            std::string(kind) + " fromText '" + text + "' pending flag");
     expect(after >= parameter->getMin() && after <= parameter->getMax(),

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tests/reliability/ReferenceSkin.h"
+#include "testing/ReferenceSkin.h"
 
 #include <cstddef>
 #include <cstdint>

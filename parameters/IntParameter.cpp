@@ -1,6 +1,6 @@
 #include "IntParameter.h"
 
-#include "component/DecimalText.h"
+#include "DecimalText.h"
 
 namespace quorlin {
 

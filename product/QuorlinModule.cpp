@@ -1,7 +1,7 @@
 #include "QuorlinModule.h"
 
 #include "component/MidiProtocol.h"
-#include "parameters/PortamentoSpeedParameter.h"
+#include "product/PortamentoSpeedParameter.h"
 
 #include <climits>
 #include <new>

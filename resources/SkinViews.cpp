@@ -1,7 +1,7 @@
 #include "SkinViews.h"
 
 #include "ResourceLoader.h"
-#include "component/DecimalText.h"
+#include "parameters/DecimalText.h"
 
 #include <cstring>
 

@@ -67,8 +67,8 @@ def check_controllers(path, expect_speed):
         hostcheck.fail("%s: controller 65 went out as %s, expected %s" % (path, switch, wanted))
     speeds = glide_audio.controllers(track, 5)
     if speeds != expect_speed:
-        hostcheck.fail("%s: controller 5 went out as %s, expected %s" % (path, speeds,
-                                                                       expect_speed))
+        hostcheck.fail("%s: controller 5 went out as %s, expected %s"
+                       % (path, speeds, expect_speed))
 
 
 def measure(work, name, midi):

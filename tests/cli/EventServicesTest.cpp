@@ -1,6 +1,6 @@
 #include "host/EventServices.h"
 #include "host/PluginHostContext.h"
-#include "tests/host/SlotCall.h"
+#include "testing/SlotCall.h"
 
 #include <gtest/gtest.h>
 

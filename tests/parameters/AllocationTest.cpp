@@ -1,12 +1,12 @@
 // Running out of memory, and the paths that must not allocate at all.
 
-#include "FakeOwner.h"
 #include "RegistryCheck.h"
 #include "parameters/ChangeTimer.h"
 #include "parameters/ParameterList.h"
-#include "parameters/PortamentoSpeedParameter.h"
-#include "tests/host/CountingAllocator.h"
-#include "tests/host/RecordingListener.h"
+#include "product/PortamentoSpeedParameter.h"
+#include "testing/CountingAllocator.h"
+#include "testing/FakeOwner.h"
+#include "testing/RecordingListener.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 // the machine may be loaded.
 
 #include "parameters/ChangeTimer.h"
-#include "FakeOwner.h"
 #include "RegistryCheck.h"
-#include "parameters/PortamentoSpeedParameter.h"
-#include "tests/host/MessagePump.h"
-#include "tests/host/RecordingListener.h"
+#include "product/PortamentoSpeedParameter.h"
+#include "testing/FakeOwner.h"
+#include "testing/MessagePump.h"
+#include "testing/RecordingListener.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The timer pass, called directly so every case is deterministic: what it delivers, in which
 // order, and that it stays sound when listeners change lists and lifetimes from inside.
 
-#include "FakeOwner.h"
 #include "RegistryCheck.h"
 #include "ReleaseHookListener.h"
 #include "parameters/ChangeTimer.h"
 #include "parameters/Parameter.h"
 #include "parameters/ParameterRegistry.h"
-#include "parameters/PortamentoSpeedParameter.h"
-#include "tests/host/RecordingListener.h"
+#include "product/PortamentoSpeedParameter.h"
+#include "testing/FakeOwner.h"
+#include "testing/RecordingListener.h"
 
 #include <gtest/gtest.h>
 

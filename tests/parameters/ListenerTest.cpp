@@ -3,9 +3,9 @@
 #include "RegistryCheck.h"
 #include "parameters/Parameter.h"
 #include "parameters/ParameterRegistry.h"
-#include "parameters/PortamentoSpeedParameter.h"
-#include "tests/host/RecordingListener.h"
-#include "tests/host/SlotCall.h"
+#include "product/PortamentoSpeedParameter.h"
+#include "testing/RecordingListener.h"
+#include "testing/SlotCall.h"
 
 #include <gtest/gtest.h>
 

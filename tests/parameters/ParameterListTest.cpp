@@ -1,12 +1,12 @@
 // A module's named parameters: adding, the three lookups, and what destruction gives back.
 
 #include "parameters/ParameterList.h"
-#include "FakeOwner.h"
 #include "RegistryCheck.h"
 #include "ReleaseHookListener.h"
 #include "parameters/ParameterRegistry.h"
-#include "parameters/PortamentoSpeedParameter.h"
-#include "tests/host/RecordingListener.h"
+#include "product/PortamentoSpeedParameter.h"
+#include "testing/FakeOwner.h"
+#include "testing/RecordingListener.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Values, text, change reports and identity of the three parameter classes.
 
 #include "parameters/Parameter.h"
-#include "FakeOwner.h"
 #include "RegistryCheck.h"
 #include "parameters/IntParameter.h"
 #include "parameters/ParameterRegistry.h"
-#include "parameters/PortamentoSpeedParameter.h"
-#include "tests/host/SlotCall.h"
+#include "product/PortamentoSpeedParameter.h"
+#include "testing/FakeOwner.h"
+#include "testing/SlotCall.h"
 
 #include <gtest/gtest.h>
 

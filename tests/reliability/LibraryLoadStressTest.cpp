@@ -4,7 +4,7 @@
 
 #include "StressHost.h"
 #include "component/MidiProtocol.h"
-#include "tests/host/MessagePump.h"
+#include "testing/MessagePump.h"
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 // The model is the yardstick for the fuzzers and the stress suites, so its own rules are held
 // to the product's documented examples here.
 
-#include "DecimalReading.h"
-#include "ReferenceHost.h"
 #include "component/MidiProtocol.h"
+#include "testing/DecimalReading.h"
+#include "testing/ReferenceHost.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "StressHost.h"
 #include "parameters/ChangeTimer.h"
 #include "parameters/Parameter.h"
-#include "tests/host/MessagePump.h"
+#include "testing/MessagePump.h"
 
 #include <gtest/gtest.h>
 

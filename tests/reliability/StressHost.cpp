@@ -1,6 +1,6 @@
 #include "StressHost.h"
 
-#include "tests/host/MessagePump.h"
+#include "testing/MessagePump.h"
 
 #include <thread>
 

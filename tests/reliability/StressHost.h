@@ -3,9 +3,9 @@
 #include "component/FactoryInterface.h"
 #include "component/ModuleInterfaces.h"
 #include "product/ProductIdentity.h"
-#include "tests/host/RecordingHostContext.h"
-#include "tests/host/RecordingHostMidiServices.h"
-#include "tests/host/RecordingListener.h"
+#include "testing/RecordingHostContext.h"
+#include "testing/RecordingHostMidiServices.h"
+#include "testing/RecordingListener.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Checks the two skin bitmaps: PNG format and chunks, sizes, colours, edges, alpha and text
-(chunk integrity is pngcheck's). Usage: check_bitmaps.py RESOURCE_DIRECTORY. Needs PIL; exits 77 (skipped) without it."""
+(chunk integrity is pngcheck's). Usage: check_bitmaps.py RESOURCE_DIRECTORY.
+Needs PIL; exits 77 (skipped) without it."""
 
 import struct
 import sys

@@ -4,10 +4,10 @@
 #include "component/MidiProtocol.h"
 #include "component/ModuleInterfaces.h"
 #include "product/ProductIdentity.h"
-#include "tests/host/MessagePump.h"
-#include "tests/host/RecordingHostContext.h"
-#include "tests/host/RecordingListener.h"
-#include "tests/host/SlotCall.h"
+#include "testing/MessagePump.h"
+#include "testing/RecordingHostContext.h"
+#include "testing/RecordingListener.h"
+#include "testing/SlotCall.h"
 
 #include <windows.h>
 

@@ -2,9 +2,9 @@
 
 #include "component/ModuleInterfaces.h"
 #include "factory/ProductClass.h"
-#include "tests/host/RecordingHostContext.h"
-#include "tests/host/RecordingHostMidiServices.h"
-#include "tests/host/SlotCall.h"
+#include "testing/RecordingHostContext.h"
+#include "testing/RecordingHostMidiServices.h"
+#include "testing/SlotCall.h"
 
 #include <gtest/gtest.h>
 

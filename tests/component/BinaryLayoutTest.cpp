@@ -5,8 +5,8 @@
 #include "component/HostMidiServices.h"
 #include "component/MidiProtocol.h"
 #include "component/ModuleInterfaces.h"
-#include "tests/host/RecordingHostMidiServices.h"
-#include "tests/host/SlotCall.h"
+#include "testing/RecordingHostMidiServices.h"
+#include "testing/SlotCall.h"
 
 #include <gtest/gtest.h>
 

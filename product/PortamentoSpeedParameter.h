@@ -1,6 +1,6 @@
 #pragma once
 
-#include "IntParameter.h"
+#include "parameters/IntParameter.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "PortamentoSpeedParameter.h"
 
-#include "component/DecimalText.h"
+#include "parameters/DecimalText.h"
 
 #include <cstring>
 

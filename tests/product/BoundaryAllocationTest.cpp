@@ -11,9 +11,9 @@
 #include "parameters/ParameterRegistry.h"
 #include "product/ProductIdentity.h"
 #include "product/QuorlinModule.h"
-#include "tests/host/CountingAllocator.h"
-#include "tests/host/RecordingHostContext.h"
-#include "tests/host/RecordingListener.h"
+#include "testing/CountingAllocator.h"
+#include "testing/RecordingHostContext.h"
+#include "testing/RecordingListener.h"
 
 #include <gtest/gtest.h>
 

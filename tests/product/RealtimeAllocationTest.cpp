@@ -6,8 +6,8 @@
 #include "factory/PluginFactory.h"
 #include "factory/ProductClass.h"
 #include "module/MidiModuleBase.h"
-#include "tests/host/CountingAllocator.h"
-#include "tests/host/RecordingHostContext.h"
+#include "testing/CountingAllocator.h"
+#include "testing/RecordingHostContext.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The library's entry routine: the loader calls it at load and unload.
 
-#include "ResourceLoader.h"
 #include "parameters/ChangeTimer.h"
+#include "resources/ResourceLoader.h"
 
 #include <windows.h>
 

@@ -4,7 +4,7 @@
 #include "component/FactoryInterface.h"
 #include "factory/ProductClass.h"
 #include "product/ProductIdentity.h"
-#include "tests/host/SlotCall.h"
+#include "testing/SlotCall.h"
 
 #include <gtest/gtest.h>
 

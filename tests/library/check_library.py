@@ -22,7 +22,8 @@ class PeImage:
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         if data[pe:pe + 4] != b"PE\0\0":
             raise ValueError("no PE signature")
-        self.machine, sections, _, _, _, optional_size, _ = struct.unpack_from("<HHIIIHH", data, pe + 4)
+        self.machine, sections, _, _, _, optional_size, _ = struct.unpack_from(
+            "<HHIIIHH", data, pe + 4)
         optional = pe + 24
         self.magic = struct.unpack_from("<H", data, optional)[0]
         directories = optional + (96 if self.magic == 0x10B else 112)
@@ -81,7 +82,8 @@ class PeImage:
             for number, number_target in entries(root + (type_target & 0x7FFFFFFF)):
                 for language, leaf in entries(root + (number_target & 0x7FFFFFFF)):
                     data_rva, size = struct.unpack_from("<II", self.data, root + leaf)[0:2]
-                    found[(number, language)] = self.data[self.offset(data_rva):self.offset(data_rva) + size]
+                    start = self.offset(data_rva)
+                    found[(number, language)] = self.data[start:start + size]
         return found
 
 
@@ -102,7 +104,8 @@ def main():
     for number, file_name in ((1, "skin.xml"), (1001, "bmInspector.png"), (1002, "bmEditor.png")):
         wanted = open(os.path.join(resource_dir, file_name), "rb").read()
         if resources.get((number, GERMAN_GERMANY)) != wanted:
-            problems.append("RCDATA %d in language %d differs from %s" % (number, GERMAN_GERMANY, file_name))
+            problems.append("RCDATA %d in language %d differs from %s"
+                            % (number, GERMAN_GERMANY, file_name))
     if len(resources) != 3:
         problems.append("expected 3 RCDATA resources, found %s" % sorted(resources))
     for problem in problems:

@@ -1,7 +1,7 @@
 // What the module sends for each kind of event, in which order, by which path.
 
-#include "ModuleFixture.h"
 #include "component/MidiProtocol.h"
+#include "testing/ModuleFixture.h"
 
 #include <climits>
 

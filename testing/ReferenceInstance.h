@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tests/host/EventFields.h"
+#include "testing/EventFields.h"
 
 #include <cstdint>
 #include <vector>

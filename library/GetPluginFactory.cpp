@@ -1,6 +1,6 @@
 // The library's one export.
 
-#include "PluginFactory.h"
+#include "factory/PluginFactory.h"
 
 extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory() noexcept {
     return quorlin::acquirePluginFactory();

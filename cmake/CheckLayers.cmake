@@ -1,0 +1,31 @@
+# cmake -DSOURCE_DIR=DIR -P CheckLayers.cmake
+# Fails when a file of a layer includes from a higher layer or from outside the layers (the
+# library, the host, the test code). The layers, lowest first, are those of QuorlinLayers.cmake.
+include("${CMAKE_CURRENT_LIST_DIR}/QuorlinLayers.cmake")
+set(outside library host testing tests bench fuzz tools)
+
+set(problems 0)
+set(index 0)
+foreach(layer IN LISTS QUORLIN_LAYERS)
+    file(GLOB files "${SOURCE_DIR}/${layer}/*.h" "${SOURCE_DIR}/${layer}/*.cpp")
+    foreach(file IN LISTS files)
+        file(STRINGS "${file}" includes REGEX "^#include \"[A-Za-z_]+/")
+        foreach(line IN LISTS includes)
+            string(REGEX REPLACE "^#include \"([A-Za-z_]+)/.*" "\\1" folder "${line}")
+            list(FIND QUORLIN_LAYERS ${folder} position)
+            list(FIND outside ${folder} forbidden)
+            if(position GREATER index OR forbidden GREATER_EQUAL 0)
+                file(RELATIVE_PATH name "${SOURCE_DIR}" "${file}")
+                message("${name}: ${line} climbs above ${layer}")
+                math(EXPR problems "${problems} + 1")
+            endif()
+        endforeach()
+    endforeach()
+    math(EXPR index "${index} + 1")
+endforeach()
+
+list(JOIN QUORLIN_LAYERS " < " order)
+if(problems GREATER 0)
+    message(FATAL_ERROR "${problems} include(s) against the layer order ${order}")
+endif()
+message("every layer includes only itself and the layers beneath it: ${order}")
