@@ -1,10 +1,10 @@
 #include "host/Commands.h"
 
-#include "host/DefaultPluginPath.h"
-#include "host/EventServices.h"
-#include "host/PluginHostContext.h"
-#include "host/PluginInstance.h"
-#include "host/PluginLibrary.h"
+#include "host/plugin/DefaultPluginPath.h"
+#include "host/plugin/EventServices.h"
+#include "host/plugin/PluginHostContext.h"
+#include "host/plugin/PluginInstance.h"
+#include "host/plugin/PluginLibrary.h"
 
 #include <cstdio>
 

@@ -2,9 +2,9 @@
 
 #include "host/FileAccess.h"
 #include "host/HostError.h"
-#include "host/MidiProcessor.h"
-#include "host/PianoRoll.h"
-#include "host/PluginLibrary.h"
+#include "host/plugin/MidiProcessor.h"
+#include "host/render/PianoRoll.h"
+#include "host/plugin/PluginLibrary.h"
 
 #include <filesystem>
 

@@ -1,5 +1,5 @@
-#include "host/EventServices.h"
-#include "host/PluginHostContext.h"
+#include "host/plugin/EventServices.h"
+#include "host/plugin/PluginHostContext.h"
 #include "tests/host/SlotCall.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "host/MidiFile.h"
+#include "host/midi/MidiFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "host/MidiProcessor.h"
+#include "host/plugin/MidiProcessor.h"
 #include "ScriptedModule.h"
-#include "host/NoteLengths.h"
+#include "host/midi/NoteLengths.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/PianoRoll.h"
+#include "host/render/PianoRoll.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "ScriptedModule.h"
 
-#include "host/InterfacePointer.h"
+#include "host/plugin/InterfacePointer.h"
 
 namespace quorlin::host::testing {
 

@@ -1,7 +1,7 @@
-#include "host/SkinDocument.h"
-#include "host/Base64.h"
+#include "host/render/SkinDocument.h"
+#include "host/render/Base64.h"
 #include "host/HostError.h"
-#include "host/SkinPreview.h"
+#include "host/render/SkinPreview.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "NoteLengths.h"
+#include "host/midi/NoteLengths.h"
 
 namespace quorlin::host {
 

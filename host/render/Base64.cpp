@@ -1,4 +1,4 @@
-#include "host/Base64.h"
+#include "host/render/Base64.h"
 
 namespace quorlin::host {
 

@@ -1,4 +1,4 @@
-#include "host/SvgWriter.h"
+#include "host/render/SvgWriter.h"
 
 #include <cmath>
 #include <cstdint>

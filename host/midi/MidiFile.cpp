@@ -1,4 +1,4 @@
-#include "MidiFile.h"
+#include "host/midi/MidiFile.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "component/HostContext.h"
-#include "host/EventServices.h"
+#include "host/plugin/EventServices.h"
 
 namespace quorlin::host {
 

@@ -2,7 +2,7 @@
 
 #include "component/FactoryInterface.h"
 #include "component/ModuleInterfaces.h"
-#include "host/InterfacePointer.h"
+#include "host/plugin/InterfacePointer.h"
 
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MidiFile.h"
+#include "host/midi/MidiFile.h"
 
 #include <cstdint>
 #include <vector>

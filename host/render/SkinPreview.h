@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/PluginInstance.h"
+#include "host/plugin/PluginInstance.h"
 
 #include <cstdint>
 #include <optional>

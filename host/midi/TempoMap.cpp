@@ -1,4 +1,4 @@
-#include "host/TempoMap.h"
+#include "host/midi/TempoMap.h"
 
 #include <algorithm>
 #include <cmath>

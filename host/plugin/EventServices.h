@@ -1,8 +1,8 @@
 #pragma once
 
 #include "component/HostMidiServices.h"
-#include "host/HostEvent.h"
-#include "host/MidiEvent.h"
+#include "host/plugin/HostEvent.h"
+#include "host/midi/MidiEvent.h"
 
 #include <cstdint>
 #include <deque>

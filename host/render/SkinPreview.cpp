@@ -1,6 +1,6 @@
-#include "host/SkinPreview.h"
+#include "host/render/SkinPreview.h"
 
-#include "host/Base64.h"
+#include "host/render/Base64.h"
 
 #include <algorithm>
 #include <cstdio>

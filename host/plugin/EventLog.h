@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/MidiEvent.h"
+#include "host/midi/MidiEvent.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "host/DefaultPluginPath.h"
+#include "host/plugin/DefaultPluginPath.h"
 
 #include <filesystem>
 

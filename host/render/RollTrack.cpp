@@ -1,4 +1,4 @@
-#include "host/RollTrack.h"
+#include "host/render/RollTrack.h"
 
 #include <algorithm>
 #include <array>

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "component/ModuleInterfaces.h"
-#include "host/EventLog.h"
-#include "host/EventServices.h"
-#include "host/InterfacePointer.h"
-#include "host/MidiFile.h"
-#include "host/PluginHostContext.h"
+#include "host/plugin/EventLog.h"
+#include "host/plugin/EventServices.h"
+#include "host/plugin/InterfacePointer.h"
+#include "host/midi/MidiFile.h"
+#include "host/plugin/PluginHostContext.h"
 
 #include <functional>
 #include <optional>

@@ -2,8 +2,8 @@
 
 #include "component/HostContext.h"
 #include "component/ModuleInterfaces.h"
-#include "host/HostEvent.h"
-#include "host/InterfacePointer.h"
+#include "host/plugin/HostEvent.h"
+#include "host/plugin/InterfacePointer.h"
 
 #include <cstdint>
 #include <optional>

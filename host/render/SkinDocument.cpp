@@ -1,4 +1,4 @@
-#include "host/SkinDocument.h"
+#include "host/render/SkinDocument.h"
 
 #include "host/HostError.h"
 

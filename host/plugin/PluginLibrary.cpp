@@ -1,4 +1,4 @@
-#include "host/PluginLibrary.h"
+#include "host/plugin/PluginLibrary.h"
 
 #include "host/HostError.h"
 

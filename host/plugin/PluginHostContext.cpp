@@ -1,6 +1,6 @@
-#include "host/PluginHostContext.h"
+#include "host/plugin/PluginHostContext.h"
 
-#include "host/InterfacePointer.h"
+#include "host/plugin/InterfacePointer.h"
 
 namespace quorlin::host {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MidiEvent.h"
+#include "host/midi/MidiEvent.h"
 
 #include <cstdint>
 #include <span>

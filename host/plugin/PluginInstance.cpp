@@ -1,4 +1,4 @@
-#include "host/PluginInstance.h"
+#include "host/plugin/PluginInstance.h"
 
 #include "host/HostError.h"
 

@@ -1,4 +1,4 @@
-#include "host/EventLog.h"
+#include "host/plugin/EventLog.h"
 
 #include <array>
 #include <cstdio>

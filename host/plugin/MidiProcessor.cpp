@@ -1,7 +1,7 @@
-#include "host/MidiProcessor.h"
+#include "host/plugin/MidiProcessor.h"
 
-#include "host/NoteLengths.h"
-#include "host/PluginInstance.h"
+#include "host/midi/NoteLengths.h"
+#include "host/plugin/PluginInstance.h"
 
 #include <algorithm>
 #include <new>

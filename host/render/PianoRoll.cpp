@@ -1,9 +1,9 @@
-#include "host/PianoRoll.h"
+#include "host/render/PianoRoll.h"
 
-#include "host/EventLog.h"
-#include "host/RollTrack.h"
-#include "host/SvgWriter.h"
-#include "host/TempoMap.h"
+#include "host/plugin/EventLog.h"
+#include "host/render/RollTrack.h"
+#include "host/render/SvgWriter.h"
+#include "host/midi/TempoMap.h"
 
 #include <algorithm>
 #include <cmath>

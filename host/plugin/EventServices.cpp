@@ -1,6 +1,6 @@
-#include "host/EventServices.h"
+#include "host/plugin/EventServices.h"
 
-#include "host/InterfacePointer.h"
+#include "host/plugin/InterfacePointer.h"
 
 #include <new>
 
