@@ -1,5 +1,7 @@
 #pragma once
 
+#include "component/MidiProtocol.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
@@ -51,14 +53,14 @@ private:
 // messages (data1, data2), 0xFF meta events (data1 holds the meta type), 0xF0 system-exclusive
 // and 0xF7 escapes; meta and system-exclusive bytes after the length sit in `payload`.
 struct MidiEvent {
-    static constexpr std::uint8_t metaStatus = 0xFF;
-    static constexpr std::uint8_t sysExStatus = 0xF0;
-    static constexpr std::uint8_t escapeStatus = 0xF7;
-    static constexpr std::uint8_t noteOff = 0x80;
-    static constexpr std::uint8_t noteOn = 0x90;
-    static constexpr std::uint8_t controlChange = 0xB0;
-    static constexpr std::uint8_t endOfTrackType = 0x2F;
-    static constexpr std::uint8_t tempoType = 0x51;
+    static constexpr std::uint8_t metaStatus = midi::statusMeta;
+    static constexpr std::uint8_t sysExStatus = midi::statusSysEx;
+    static constexpr std::uint8_t escapeStatus = midi::statusSysExContinuation;
+    static constexpr std::uint8_t noteOff = midi::statusNoteOff;
+    static constexpr std::uint8_t noteOn = midi::statusNoteOn;
+    static constexpr std::uint8_t controlChange = midi::statusController;
+    static constexpr std::uint8_t endOfTrackType = midi::metaEndOfTrack;
+    static constexpr std::uint8_t tempoType = midi::metaTempo;
 
     std::uint32_t tick = 0;
     std::uint8_t status = 0;
@@ -75,10 +77,10 @@ struct MidiEvent {
         return MidiEvent{tick, metaStatus, type, 0, std::move(bytes)};
     }
 
-    bool isChannelMessage() const { return status >= 0x80 && status < 0xF0; }
+    bool isChannelMessage() const { return status >= noteOff && status < sysExStatus; }
     bool isMeta() const { return status == metaStatus; }
-    std::uint8_t command() const { return status & 0xF0; }
-    std::uint8_t channel() const { return status & 0x0F; }
+    std::uint8_t command() const { return status & midi::statusKindMask; }
+    std::uint8_t channel() const { return status & midi::channelMask; }
     std::uint8_t metaType() const { return data1; }
     bool isNoteOn() const { return isChannelMessage() && command() == noteOn && data2 != 0; }
     // A note-on with velocity 0 ends a note just as a note-off does.
@@ -91,8 +93,8 @@ struct MidiEvent {
 
     // Program change and channel pressure carry one data byte, every other channel message two.
     static bool hasSecondDataByte(std::uint8_t status) {
-        std::uint8_t kind = status & 0xF0;
-        return kind != 0xC0 && kind != 0xD0;
+        std::uint8_t kind = status & midi::statusKindMask;
+        return kind != midi::statusProgramChange && kind != midi::statusChannelPressure;
     }
 
     bool operator==(const MidiEvent&) const = default;

@@ -1,5 +1,7 @@
 #include "host/midi/MidiFile.h"
 
+#include "component/MidiProtocol.h"
+
 #include <cstdio>
 
 namespace quorlin::host {
@@ -54,7 +56,7 @@ public:
             }
             std::size_t eventStart = offset;
             std::uint8_t status = byte();
-            if (status < 0x80) {
+            if (status < MidiEvent::noteOff) {
                 // Running status: the byte just read is the first data byte.
                 if (runningStatus == 0) {
                     failAt(eventStart, "data byte " + hexByte(status) + " without a status");
@@ -63,7 +65,7 @@ public:
                 status = runningStatus;
             }
             auto at = static_cast<std::uint32_t>(tick);
-            if (status < 0xF0) {
+            if (status < MidiEvent::sysExStatus) {
                 runningStatus = status;
                 std::uint8_t data1 = dataByte();
                 std::uint8_t data2 = MidiEvent::hasSecondDataByte(status) ? dataByte() : 0;
@@ -200,9 +202,9 @@ public:
                     out.push_back(event.status);
                     runningStatus = event.status;
                 }
-                out.push_back(event.data1 & 0x7F);
+                out.push_back(event.data1 & midi::dataMask);
                 if (MidiEvent::hasSecondDataByte(event.status)) {
-                    out.push_back(event.data2 & 0x7F);
+                    out.push_back(event.data2 & midi::dataMask);
                 }
                 continue;
             }
@@ -210,7 +212,7 @@ public:
             runningStatus = 0;
             out.push_back(event.status);
             if (event.isMeta()) {
-                out.push_back(event.metaType() & 0x7F);
+                out.push_back(event.metaType() & midi::dataMask);
             }
             block(event.payload);
         }

@@ -1,5 +1,7 @@
 #include "host/midi/TempoMap.h"
 
+#include "component/MidiProtocol.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -8,7 +10,7 @@ namespace quorlin::host {
 
 namespace {
 
-constexpr std::uint8_t timeSignatureType = 0x58;
+constexpr std::uint8_t timeSignatureType = midi::metaTimeSignature;
 constexpr std::uint32_t defaultMicrosecondsPerQuarter = 500000;
 
 bool isTempo(const MidiEvent& event) {

@@ -1,19 +1,32 @@
 #include "host/plugin/EventLog.h"
 
+#include "component/MidiProtocol.h"
+
 #include <array>
 #include <cstdio>
+#include <iomanip>
 
 namespace quorlin::host {
 
 namespace {
 
 constexpr int inColumnWidth = 40;
+// Text events show their printable ASCII; anything else, line breaks included, reads "?".
+constexpr std::uint8_t firstPrintable = 0x20;
+constexpr std::uint8_t lastPrintable = 0x7F;
+
+// One row of the table; the columns are as wide as the header's, longer text widens its row.
+void printRow(std::ostream& out, const std::string& tick, const std::string& track,
+              const std::string& in, const std::string& sent) {
+    out << std::setw(10) << tick << "  " << std::setw(5) << track << "  " << std::left
+        << std::setw(inColumnWidth) << in << std::right << "  " << sent << '\n';
+}
 
 std::string controllerMeaning(std::uint8_t controller, std::uint8_t value) {
     switch (controller) {
-    case 5:
+    case midi::controllerPortamentoTime:
         return "  portamento time";
-    case 65:
+    case midi::controllerPortamento:
         return value >= 64 ? "  portamento on" : "  portamento off";
     case 7:
         return "  volume";
@@ -27,7 +40,7 @@ std::string controllerMeaning(std::uint8_t controller, std::uint8_t value) {
 std::string printable(const MidiPayload& bytes) {
     std::string text;
     for (std::uint8_t byte : bytes) {
-        text += byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '?';
+        text += byte >= firstPrintable && byte < lastPrintable ? static_cast<char>(byte) : '?';
     }
     return text;
 }
@@ -36,15 +49,15 @@ std::string describeMeta(const MidiEvent& event) {
     const MidiPayload& data = event.payload;
     char text[96];
     switch (event.metaType()) {
-    case 0x01:
+    case midi::metaText:
         return "Meta Text \"" + printable(data) + "\"";
-    case 0x03:
+    case midi::metaTrackName:
         return "Meta Track Name \"" + printable(data) + "\"";
-    case 0x04:
+    case midi::metaInstrumentName:
         return "Meta Instrument \"" + printable(data) + "\"";
-    case 0x05:
+    case midi::metaLyric:
         return "Meta Lyric \"" + printable(data) + "\"";
-    case 0x06:
+    case midi::metaMarker:
         return "Meta Marker \"" + printable(data) + "\"";
     case MidiEvent::tempoType:
         if (data.size() == 3) {
@@ -54,7 +67,7 @@ std::string describeMeta(const MidiEvent& event) {
             return text;
         }
         break;
-    case 0x58:
+    case midi::metaTimeSignature:
         if (data.size() == 4) {
             std::snprintf(text, sizeof text, "Meta Time Signature %u/%u", data[0],
                           1u << (data[1] & 0x1F));
@@ -89,25 +102,25 @@ std::string EventLog::describe(const MidiEvent& event) {
     }
     int channel = event.channel() + 1;
     switch (event.command()) {
-    case 0x80:
-    case 0x90: {
+    case midi::statusNoteOff:
+    case midi::statusNoteOn: {
         const char* kind = event.isNoteOn() ? "Note On " : "Note Off";
         std::snprintf(text, sizeof text, "%s  ch %-2d %-4s(%u)  vel %u", kind, channel,
                       noteName(event.data1).c_str(), event.data1, event.data2);
         return text;
     }
-    case 0xA0:
+    case midi::statusPolyPressure:
         std::snprintf(text, sizeof text, "Key Pressure  ch %-2d %s  %u", channel,
                       noteName(event.data1).c_str(), event.data2);
         return text;
-    case 0xB0:
+    case midi::statusController:
         std::snprintf(text, sizeof text, "Control   ch %-2d #%u = %u%s", channel, event.data1,
                       event.data2, controllerMeaning(event.data1, event.data2).c_str());
         return text;
-    case 0xC0:
+    case midi::statusProgramChange:
         std::snprintf(text, sizeof text, "Program   ch %-2d %u", channel, event.data1);
         return text;
-    case 0xD0:
+    case midi::statusChannelPressure:
         std::snprintf(text, sizeof text, "Pressure  ch %-2d %u", channel, event.data1);
         return text;
     default:
@@ -118,28 +131,21 @@ std::string EventLog::describe(const MidiEvent& event) {
 }
 
 void EventLog::print(std::ostream& out) const {
-    char line[256];
-    std::snprintf(line, sizeof line, "%10s  %5s  %-*s  %s\n", "tick", "track", inColumnWidth, "in",
-                  "out");
-    out << line;
+    printRow(out, "tick", "track", "in", "out");
     for (const Row& row : rows) {
         std::string in = row.in ? describe(*row.in) : "(position)";
+        std::string tick = std::to_string(row.tick);
+        std::string track = std::to_string(row.track);
         if (row.out.empty()) {
-            std::snprintf(line, sizeof line, "%10u  %5zu  %-*s  %s\n", row.tick, row.track,
-                          inColumnWidth, in.c_str(), "(nothing)");
-            out << line;
+            printRow(out, tick, track, in, "(nothing)");
             continue;
         }
         for (std::size_t i = 0; i < row.out.size(); ++i) {
-            std::string sent = describe(row.out[i]);
             if (i == 0) {
-                std::snprintf(line, sizeof line, "%10u  %5zu  %-*s  %s\n", row.tick, row.track,
-                              inColumnWidth, in.c_str(), sent.c_str());
+                printRow(out, tick, track, in, describe(row.out[i]));
             } else {
-                std::snprintf(line, sizeof line, "%10s  %5s  %-*s  %s\n", "", "", inColumnWidth, "",
-                              sent.c_str());
+                printRow(out, "", "", "", describe(row.out[i]));
             }
-            out << line;
         }
     }
 }

@@ -2,6 +2,8 @@
 
 #include "host/plugin/InterfacePointer.h"
 
+#include "component/MidiProtocol.h"
+
 #include <new>
 
 namespace quorlin::host {
@@ -9,12 +11,13 @@ namespace quorlin::host {
 namespace {
 
 bool isDataValue(std::int32_t value) {
-    return value >= 0 && value <= 127;
+    return value >= 0 && value <= midi::dataMax;
 }
 
 // Channel message kinds, without channel bits.
 bool isChannelKind(std::int32_t status) {
-    return status >= 0x80 && status <= 0xE0 && (status & 0x0F) == 0;
+    return status >= midi::statusNoteOff && status <= midi::statusPitchBend &&
+           (status & midi::channelMask) == 0;
 }
 
 } // namespace
@@ -37,30 +40,6 @@ void EventServices::direct(std::vector<MidiEvent>* target, std::uint32_t tick,
     currentChannel = channel;
 }
 
-ResultCode EventServices::QueryInterface(const InterfaceIdBytes* iid, void** out) noexcept {
-    if (out == nullptr) {
-        return resultInvalidArgument;
-    }
-    if (sameInterfaceId(iid, UnknownInterfaceId) || sameInterfaceId(iid, HostMidiServicesId)) {
-        AddRef();
-        *out = static_cast<HostMidiServices*>(this);
-        return resultOk;
-    }
-    *out = nullptr;
-    return resultNoInterface;
-}
-
-std::uint32_t EventServices::AddRef() noexcept {
-    return static_cast<std::uint32_t>(++referenceCount);
-}
-
-std::uint32_t EventServices::Release() noexcept {
-    if (referenceCount > 0) {
-        --referenceCount;
-    }
-    return static_cast<std::uint32_t>(referenceCount);
-}
-
 HostEvent* EventServices::createEvent(std::int32_t status, std::int32_t data1, std::int32_t data2,
                                       std::int32_t) noexcept {
     HostEvent* event = nullptr;
@@ -78,7 +57,9 @@ HostEvent* EventServices::createEvent(std::int32_t status, std::int32_t data1, s
         *event = HostEvent{};
     }
     // A status with channel bits keeps only its kind: the host decides the channel.
-    event->status = status >= 0x80 && status < 0xF0 ? status & 0xF0 : status;
+    event->status = status >= midi::statusNoteOff && status < midi::statusSysEx
+                        ? status & midi::statusKindMask
+                        : status;
     event->channel = currentChannel;
     event->data1 = data1;
     event->data2 = data2;

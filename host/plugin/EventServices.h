@@ -1,8 +1,8 @@
 #pragma once
 
-#include "component/HostMidiServices.h"
-#include "host/plugin/HostEvent.h"
+#include "component/HostMidiServicesBase.h"
 #include "host/midi/MidiEvent.h"
+#include "host/plugin/HostEvent.h"
 
 #include <cstdint>
 #include <deque>
@@ -12,14 +12,11 @@ namespace quorlin::host {
 
 // The host's event services. Events a plug-in sends are appended, as MIDI events, to the sink
 // that the caller directs them to before each call into the plug-in; events the plug-in creates
-// go out on the channel given with that direction. Operations the host does not offer decline.
-// The object lives on the host's side for as long as any plug-in may call it, so its reference
-// count is kept but never destroys it.
-class EventServices final : public HostMidiServices {
+// go out on the channel given with that direction. What the host does not offer keeps the
+// base's neutral answer; the count never destroys the object, which outlives every plug-in.
+class EventServices final : public HostMidiServicesBase {
 public:
     EventServices() = default;
-    EventServices(const EventServices&) = delete;
-    EventServices& operator=(const EventServices&) = delete;
     ~EventServices() = default;
 
     // The event handed to processEvent for a channel message of a file.
@@ -29,54 +26,29 @@ public:
     // `tick`, and created events take `channel`. A null sink refuses every send.
     void direct(std::vector<MidiEvent>* sink, std::uint32_t tick, std::uint8_t channel);
 
-    std::int32_t references() const { return referenceCount; }
     // Events the plug-in created and has not released yet.
     std::size_t eventsInUse() const { return created.size() - spare.size(); }
     // Memory ran out inside a call from the plug-in. Nothing may be thrown across the plug-in's
     // frames, so the call failed quietly and the caller has to ask.
     bool ranOutOfMemory() const { return outOfMemory; }
 
-    ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
-                                           void** out) noexcept override;
-    std::uint32_t QUORLIN_CALL AddRef() noexcept override;
-    std::uint32_t QUORLIN_CALL Release() noexcept override;
-
     HostEvent* QUORLIN_CALL createEvent(std::int32_t status, std::int32_t data1, std::int32_t data2,
                                         std::int32_t fourth) noexcept override;
-    ResultCode QUORLIN_CALL unusedSlot5() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot6() noexcept override { return resultFalse; }
     ResultCode QUORLIN_CALL releaseEvent(HostEvent* event) noexcept override;
     ResultCode QUORLIN_CALL outputEvent(HostEvent* event) noexcept override;
     ResultCode QUORLIN_CALL forwardEvent(HostEvent* event) noexcept override;
     ResultCode QUORLIN_CALL setPosition(HostEvent* event, std::int32_t position) noexcept override;
     std::int32_t QUORLIN_CALL getPosition(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL unusedSlot12() noexcept override { return resultFalse; }
     std::int32_t QUORLIN_CALL getLength(HostEvent* event) noexcept override;
     ResultCode QUORLIN_CALL setImmediate(HostEvent* event, std::int32_t on) noexcept override;
     std::int32_t QUORLIN_CALL isImmediate(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL unusedSlot16() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot17() noexcept override { return resultFalse; }
     std::int32_t QUORLIN_CALL getStatus(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL unusedSlot19() noexcept override { return resultFalse; }
     std::int32_t QUORLIN_CALL getData1(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL unusedSlot21() noexcept override { return resultFalse; }
     std::int32_t QUORLIN_CALL getData2(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL unusedSlot23() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot24() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot25() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot26() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot27() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot28() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot29() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot30() noexcept override { return resultFalse; }
-    ResultCode QUORLIN_CALL unusedSlot31() noexcept override { return resultFalse; }
-    // The host has no options to set.
-    ResultCode QUORLIN_CALL setHostOption(std::int32_t) noexcept override { return resultOk; }
 
 private:
     ResultCode send(HostEvent* event);
 
-    std::int32_t referenceCount = 1; // the host's own
     std::vector<MidiEvent>* sink = nullptr;
     std::uint32_t currentTick = 0;
     std::uint8_t currentChannel = 0;

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "component/ModuleInterfaces.h"
+#include "host/midi/MidiFile.h"
 #include "host/plugin/EventLog.h"
 #include "host/plugin/EventServices.h"
 #include "host/plugin/InterfacePointer.h"
-#include "host/midi/MidiFile.h"
 #include "host/plugin/PluginHostContext.h"
 
 #include <functional>

@@ -20,15 +20,4 @@ ResultCode PluginHostContext::QueryInterface(const InterfaceIdBytes* iid, void**
     return resultNoInterface;
 }
 
-std::uint32_t PluginHostContext::AddRef() noexcept {
-    return static_cast<std::uint32_t>(++referenceCount);
-}
-
-std::uint32_t PluginHostContext::Release() noexcept {
-    if (referenceCount > 0) {
-        --referenceCount;
-    }
-    return static_cast<std::uint32_t>(referenceCount);
-}
-
 } // namespace quorlin::host

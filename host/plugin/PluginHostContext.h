@@ -1,6 +1,7 @@
 #pragma once
 
 #include "component/HostContext.h"
+#include "component/HostReferenceCount.h"
 #include "host/plugin/EventServices.h"
 
 namespace quorlin::host {
@@ -15,16 +16,16 @@ public:
     PluginHostContext& operator=(const PluginHostContext&) = delete;
     ~PluginHostContext() = default;
 
-    std::int32_t references() const { return referenceCount; }
+    std::int32_t references() const { return referenceCount.value(); }
 
     ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
                                            void** out) noexcept override;
-    std::uint32_t QUORLIN_CALL AddRef() noexcept override;
-    std::uint32_t QUORLIN_CALL Release() noexcept override;
+    std::uint32_t QUORLIN_CALL AddRef() noexcept override { return referenceCount.add(); }
+    std::uint32_t QUORLIN_CALL Release() noexcept override { return referenceCount.drop(); }
 
 private:
     EventServices& services;
-    std::int32_t referenceCount = 1; // the host's own
+    HostReferenceCount referenceCount;
 };
 
 } // namespace quorlin::host

@@ -1,9 +1,11 @@
 #include "host/render/PianoRoll.h"
 
+#include "host/midi/TempoMap.h"
 #include "host/plugin/EventLog.h"
 #include "host/render/RollTrack.h"
 #include "host/render/SvgWriter.h"
-#include "host/midi/TempoMap.h"
+
+#include "component/MidiProtocol.h"
 
 #include <algorithm>
 #include <cmath>
@@ -142,7 +144,7 @@ class TrackDrawing {
 public:
     TrackDrawing(RollTrack trackRoll, std::size_t trackNumber, TempoMap tempoMap)
         : roll(std::move(trackRoll)), number(trackNumber), tempo(std::move(tempoMap)) {
-        int lowest = 127;
+        int lowest = midi::dataMax;
         int highest = 0;
         for (const RollTrack::Note& note : roll.notes) {
             lowest = std::min<int>(lowest, note.key);
@@ -150,9 +152,9 @@ public:
         }
         // A key of air above and below, and never less than an octave.
         low = std::max(lowest - 1, 0);
-        high = std::min(highest + 1, 127);
+        high = std::min(highest + 1, midi::dataMax);
         while (high - low + 1 < minKeyRows) {
-            if (low > 0 && (high == 127 || (high - low) % 2 == 1)) {
+            if (low > 0 && (high == midi::dataMax || (high - low) % 2 == 1)) {
                 --low;
             } else {
                 ++high;
@@ -340,16 +342,17 @@ private:
             std::string label =
                 name + ", " + where(note.start) +
                 (note.glideFrom ? ", glides from " + EventLog::noteName(*note.glideFrom) : "");
-            svg.open("rect", {{"class", note.ended ? kind : kind + " open"},
-                              {"x", num(x)},
-                              {"y", num(rowTop(note.key) + 1)},
-                              {"width", num(width)},
-                              {"height", num(rowHeight - 2)},
-                              {"rx", num(std::min(2.0, rowHeight / 4))},
-                              {"fill-opacity", num(0.45 + 0.55 * note.velocity / 127.0)},
-                              {"data-key", std::to_string(note.key)},
-                              {"data-start", std::to_string(note.start)},
-                              {"data-end", std::to_string(note.end)}});
+            svg.open("rect",
+                     {{"class", note.ended ? kind : kind + " open"},
+                      {"x", num(x)},
+                      {"y", num(rowTop(note.key) + 1)},
+                      {"width", num(width)},
+                      {"height", num(rowHeight - 2)},
+                      {"rx", num(std::min(2.0, rowHeight / 4))},
+                      {"fill-opacity", num(0.45 + 0.55 * note.velocity / double(midi::dataMax))},
+                      {"data-key", std::to_string(note.key)},
+                      {"data-start", std::to_string(note.start)},
+                      {"data-end", std::to_string(note.end)}});
             svg.text("title", {}, label);
             svg.close();
         }

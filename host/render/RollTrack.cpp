@@ -7,7 +7,7 @@ namespace quorlin::host {
 
 namespace {
 
-constexpr std::uint8_t trackNameType = 0x03;
+constexpr std::uint8_t trackNameType = midi::metaTrackName;
 constexpr std::uint8_t switchThreshold = 64;
 constexpr std::size_t channelCount = 16;
 
@@ -89,7 +89,7 @@ RollTrack RollTrack::read(const MidiTrack& track) {
         }
         std::uint8_t channel = event.channel();
         roll.channels |= static_cast<std::uint16_t>(1u << channel);
-        Sounding& sounding = open[channel * 128u + (event.data1 & 0x7F)];
+        Sounding& sounding = open[channel * (midi::dataMax + 1u) + (event.data1 & midi::dataMask)];
         if (event.isNoteOn()) {
             Note note{event.tick,  roll.endTick, event.data1, channel,
                       event.data2, std::nullopt, false};

@@ -2,6 +2,8 @@
 
 #include "host/midi/MidiFile.h"
 
+#include "component/MidiProtocol.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -37,8 +39,8 @@ struct RollTrack {
         std::uint8_t value = 0;
     };
 
-    static constexpr std::uint8_t portamentoTimeController = 5;
-    static constexpr std::uint8_t portamentoController = 65;
+    static constexpr std::uint8_t portamentoTimeController = midi::controllerPortamentoTime;
+    static constexpr std::uint8_t portamentoController = midi::controllerPortamento;
 
     std::string name;
     std::vector<Note> notes; // by start, in file order at equal ticks
