@@ -9,6 +9,8 @@ namespace quorlin::host {
 // The commands of the program. Each writes its report to `out` and throws HostError on failure,
 // before any output file is in place.
 void runInfoCommand(const CommandLine& line, std::ostream& out);
+// The program's version, then the plug-in's vendor and class.
+void runVersionCommand(const CommandLine& line, std::ostream& out);
 void runProcessCommand(const CommandLine& line, std::ostream& out);
 void runDemoCommand(const CommandLine& line, std::ostream& out);
 void runSkinCommand(const CommandLine& line, std::ostream& out);

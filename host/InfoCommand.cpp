@@ -1,5 +1,6 @@
 #include "host/Commands.h"
 
+#include "host/HostVersion.h"
 #include "host/plugin/DefaultPluginPath.h"
 #include "host/plugin/EventServices.h"
 #include "host/plugin/PluginHostContext.h"
@@ -12,6 +13,14 @@ namespace quorlin::host {
 
 std::string pluginPathOf(const CommandLine& line) {
     return line.pluginPath.empty() ? defaultPluginPath() : line.pluginPath;
+}
+
+void runVersionCommand(const CommandLine& line, std::ostream& out) {
+    out << "quorlin-host " << hostVersion << '\n';
+    std::string path = pluginPathOf(line);
+    PluginLibrary library(path);
+    out << "plug-in " << path << ": " << PluginLibrary::fieldText(library.factoryInfo().vendor)
+        << ", class \"" << PluginLibrary::fieldText(library.moduleClass().name) << "\"\n";
 }
 
 void runInfoCommand(const CommandLine& line, std::ostream& out) {

@@ -1,8 +1,8 @@
 #include "host/Commands.h"
 
-#include "host/plugin/EventServices.h"
 #include "host/FileAccess.h"
 #include "host/HostError.h"
+#include "host/plugin/EventServices.h"
 #include "host/plugin/PluginHostContext.h"
 #include "host/plugin/PluginInstance.h"
 #include "host/plugin/PluginLibrary.h"

@@ -23,6 +23,18 @@ constexpr const char* currentDirectoryPrefix = ".\\";
 constexpr const char* currentDirectoryPrefix = "./";
 #endif
 
+// A Windows library starts with "MZ"; this program, built for another system, cannot load one.
+bool isWindowsLibrary(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    char start[2] = {};
+    bool windows = std::fread(start, 1, 2, file) == 2 && start[0] == 'M' && start[1] == 'Z';
+    std::fclose(file);
+    return windows;
+}
+
 std::string loadablePath(const std::string& path) {
     if (path.find_first_of("/\\") == std::string::npos) {
         return currentDirectoryPrefix + path;
@@ -46,6 +58,13 @@ PluginLibrary::PluginLibrary(const std::string& libraryPath) : path(libraryPath)
     }
     library.reset(LoadLibraryA(loadablePath(path).c_str()));
     if (!library) {
+#if !defined(_WIN32)
+        if (isWindowsLibrary(path)) {
+            throw HostError("'" + path +
+                            "' is a Windows library; run quorlin-host.exe under Wine to use it, "
+                            "or give this program the native quorlin.so");
+        }
+#endif
         throw HostError("cannot load plug-in library '" + path + "'");
     }
     void* entry = reinterpret_cast<void*>(

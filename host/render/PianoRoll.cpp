@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <deque>
 
 namespace quorlin::host {
 
@@ -72,9 +73,6 @@ text { font-family: "DejaVu Sans", Verdana, Arial, sans-serif; fill: #1d2430; }
 </style>
 )css";
 
-using Number = std::string (*)(double);
-constexpr Number num = SvgWriter::number;
-
 bool isBlackKey(int key) {
     int pitch = key % 12;
     return pitch == 1 || pitch == 3 || pitch == 6 || pitch == 8 || pitch == 10;
@@ -105,15 +103,25 @@ std::string clockTime(double exact) {
     return text;
 }
 
-std::string channelList(std::uint16_t channels) {
+} // namespace
+
+std::string PianoRoll::channelList(std::uint16_t channels) {
     std::string list;
     for (int channel = 0; channel < 16; ++channel) {
         if ((channels >> channel) & 1) {
             list += (list.empty() ? "" : ", ") + std::to_string(channel + 1);
         }
     }
+    if (list.empty()) {
+        return "no channel";
+    }
     return list.find(',') == std::string::npos ? "channel " + list : "channels " + list;
 }
+
+namespace {
+
+using Number = std::string (*)(double);
+constexpr Number num = SvgWriter::number;
 
 // Where ticks land across the picture; shared by every roll.
 class TimeScale {
@@ -142,8 +150,11 @@ private:
 // known up front.
 class TrackDrawing {
 public:
-    TrackDrawing(RollTrack trackRoll, std::size_t trackNumber, TempoMap tempoMap)
-        : roll(std::move(trackRoll)), number(trackNumber), tempo(std::move(tempoMap)) {
+    // `tempoMap` is shared among the tracks it governs and outlives the drawing.
+    TrackDrawing(RollTrack trackRoll, std::size_t trackNumber, const TempoMap& tempoMap,
+                 std::uint16_t processedChannels)
+        : roll(std::move(trackRoll)), number(trackNumber), tempo(tempoMap),
+          processed(processedChannels) {
         int lowest = midi::dataMax;
         int highest = 0;
         for (const RollTrack::Note& note : roll.notes) {
@@ -208,7 +219,8 @@ private:
         if (!roll.name.empty()) {
             heading += " \u00b7 " + roll.name;
         }
-        heading += " \u00b7 " + channelList(roll.channels) + " \u00b7 " +
+        heading += " \u00b7 " + PianoRoll::channelList(roll.channels) + " \u00b7 " +
+                   PianoRoll::channelList(processed) + " through the plug-in \u00b7 " +
                    std::to_string(roll.notes.size()) + " notes, " +
                    std::to_string(roll.glidingNotes()) + " glide in \u00b7 " +
                    tempo.describeStart();
@@ -417,7 +429,8 @@ private:
 
     RollTrack roll;
     std::size_t number;
-    TempoMap tempo;
+    const TempoMap& tempo;
+    std::uint16_t processed = 0;
     int low = 60;
     int high = 72;
     double rowHeight = 12;
@@ -464,7 +477,11 @@ void drawLegend(SvgWriter& svg, double y) {
 PianoRoll::PianoRoll(std::string pictureTitle, std::string pictureCaption)
     : title(std::move(pictureTitle)), caption(std::move(pictureCaption)) {}
 
-std::string PianoRoll::svg(const MidiFile& file) const {
+std::string PianoRoll::svg(const MidiFile& file,
+                           const std::vector<std::uint16_t>& processed) const {
+    // One map serves every track of a format 0 or 1 file; a format 2 track has its own.
+    std::deque<TempoMap> maps;
+    maps.emplace_back(file, 0);
     std::vector<TrackDrawing> drawings;
     std::uint32_t endTick = 0;
     for (std::size_t i = 0; i < file.tracks.size(); ++i) {
@@ -473,9 +490,13 @@ std::string PianoRoll::svg(const MidiFile& file) const {
             continue;
         }
         endTick = std::max(endTick, roll.endTick);
-        drawings.emplace_back(std::move(roll), i + 1, TempoMap(file, i));
+        if (file.format == 2 && i > 0) {
+            maps.emplace_back(file, i);
+        }
+        std::uint16_t through = i < processed.size() ? processed[i] : roll.channels;
+        drawings.emplace_back(std::move(roll), i + 1, maps.back(), through);
     }
-    TempoMap first(file, 0);
+    const TempoMap& first = maps.front();
     TimeScale scale(first.ticksPerUnit(), first.countsSeconds() ? 2.0 : 1.0, endTick);
 
     // Never narrower than the legend and the caption above the rolls.

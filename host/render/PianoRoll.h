@@ -2,7 +2,9 @@
 
 #include "host/midi/MidiFile.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quorlin::host {
 
@@ -16,7 +18,12 @@ class PianoRoll {
 public:
     PianoRoll(std::string title, std::string caption);
 
-    std::string svg(const MidiFile& file) const;
+    // `processed`, per track, the channels that went through the plug-in (bit n: channel n + 1);
+    // tracks it does not reach count every channel they play.
+    std::string svg(const MidiFile& file, const std::vector<std::uint16_t>& processed = {}) const;
+
+    // "channel 1" or "channels 1, 3", for bits n set for channel n + 1.
+    static std::string channelList(std::uint16_t channels);
 
 private:
     std::string title;

@@ -18,7 +18,7 @@ TEST(HostCommandLineTest, TakesEachCommandWithItsOptionsInAnyOrder) {
     CommandLine process =
         parse({"--log", "process", "in.mid", "--speed", "Off", "-o", "out.mid", "--plugin=x.so"});
     EXPECT_EQ(process.command, Command::Process);
-    EXPECT_EQ(process.input, "in.mid");
+    EXPECT_EQ(process.inputs, std::vector<std::string>{"in.mid"});
     EXPECT_EQ(process.output, "out.mid");
     EXPECT_EQ(process.speed, "Off");
     EXPECT_TRUE(process.log);

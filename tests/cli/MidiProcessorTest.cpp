@@ -50,21 +50,29 @@ protected:
 TEST_F(HostMidiProcessorTest, DrivesAnInstanceThroughItsLifeAndKeepsChannelsAndBypassedEvents) {
     const MidiEvent name = MidiEvent::meta(0, 0x03, {'x'});
     const MidiEvent sysEx{10, 0xF0, 0, 0, {0x01, 0xF7}};
-    MidiFile file = oneTrack({name, note(0, 0x93, 60, 100), cc(10, 3, 7, 80), sysEx,
-                              note(10, 0x95, 62, 90), note(20, 0x93, 60, 0), note(30, 0x85, 62, 0)},
-                             40);
+    const MidiEvent drum = note(0, 0x99, 36, 100);
+    const MidiEvent drumOff = note(20, 0x89, 36, 0);
+    MidiFile file =
+        oneTrack({name, note(0, 0x93, 60, 100), drum, cc(10, 3, 7, 80), sysEx,
+                  note(10, 0x95, 62, 90), note(20, 0x93, 60, 0), drumOff, note(30, 0x85, 62, 0)},
+                 40);
     MidiFile result = run(file);
 
+    // One instance per channel with notes, the drum channel left out: each sends on its own
+    // channel, and the input keeps its order within each tick.
     std::vector<MidiEvent> expected = {
-        cc(0, 3, 5, 40), // from the position call: the track's first channel
+        cc(0, 3, 5, 40), // from the position call of channel 4's instance
         name,
         cc(0, 3, 65, 1), // created while the note on channel 4 was processed
         note(0, 0x93, 60, 100),
+        drum,
+        cc(10, 5, 5, 40), // channel 6's instance starts playing at tick 10
         cc(10, 3, 7, 80),
         sysEx,
         cc(10, 5, 65, 1),
         note(10, 0x95, 62, 90),
         note(20, 0x93, 60, 0),
+        drumOff,
         note(30, 0x85, 62, 0),
     };
     ASSERT_EQ(result.tracks.size(), 1u);
@@ -73,11 +81,15 @@ TEST_F(HostMidiProcessorTest, DrivesAnInstanceThroughItsLifeAndKeepsChannelsAndB
     EXPECT_EQ(result.format, 0);
     EXPECT_EQ(result.division, 96);
 
-    // Statuses arrive without channel bits; note-ons carry the distance to their note-off.
+    // Statuses arrive without channel bits; note-ons carry the distance to their note-off. Each
+    // instance has a position call at the ticks where its channel has events.
     std::vector<std::string> calls = {"initialize",
+                                      "start",
+                                      "initialize",
                                       "start",
                                       "time 0",
                                       "event 144 60 100 at 0 length 20",
+                                      "time 10",
                                       "time 10",
                                       "event 176 7 80 at 10 length 0",
                                       "event 144 62 90 at 10 length 20",
@@ -86,10 +98,12 @@ TEST_F(HostMidiProcessorTest, DrivesAnInstanceThroughItsLifeAndKeepsChannelsAndB
                                       "time 30",
                                       "event 128 62 0 at 30 length 0",
                                       "stop",
+                                      "terminate",
+                                      "stop",
                                       "terminate"};
     EXPECT_EQ(record.calls, calls);
-    EXPECT_EQ(record.created, 1);
-    EXPECT_EQ(record.destroyed, 1);
+    EXPECT_EQ(record.created, 2);
+    EXPECT_EQ(record.destroyed, 2);
 }
 
 TEST_F(HostMidiProcessorTest, EachTrackWithNotesGetsItsOwnInstanceAndOthersStayAsTheyAre) {

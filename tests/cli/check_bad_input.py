@@ -159,10 +159,10 @@ def main():
             hostcheck.fail("%s: left files behind: %s" % (name, left), result)
         print("ok: %-30s %s" % (name, errors[0]))
 
-    # The same file that failed only for its output path goes through once the path is right,
-    # and a second run replaces the file it wrote.
-    for attempt in ("first", "second"):
-        result = host.run("process", good, "-o", target)
+    # The same file that failed only for its output path goes through once the path is right;
+    # a second run replaces the file it wrote only when told to.
+    for attempt, extra in (("first", []), ("forced", ["--force"])):
+        result = host.run("process", good, "-o", target, *extra)
         if result.returncode != 0 or os.listdir(out_dir) != ["result.mid"]:
             hostcheck.fail("%s good run after the bad ones" % attempt, result)
     print("ok: %d bad inputs refused" % len(cases))

@@ -29,7 +29,7 @@ def check_info(host):
 
 def check_demo(host, work, mido):
     target = os.path.join(work, "demo.mid")
-    result = host.run("demo", "-o", target)
+    result = host.run("demo", "-o", target, "--force")
     if result.returncode != 0:
         hostcheck.fail("demo", result)
     for expected in ("#65 = 0", "#65 = 127", "#5 = 40", "Wrote "):
@@ -44,7 +44,7 @@ def check_demo(host, work, mido):
     if len(legato) != len(notes_on) or set(legato) != {0, 127} or (5, 40) not in controls:
         hostcheck.fail("demo file: controller 65 %s, controllers %s" % (legato, controls))
     # The default file name lands in the working directory.
-    result = host.run("demo", cwd=work)
+    result = host.run("demo", "--force", cwd=work)
     if result.returncode != 0 or not os.path.isfile(os.path.join(work, "quorlin-demo.mid")):
         hostcheck.fail("demo without -o", result)
 

@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """Runs `quorlin-host process` over MIDI files written by mido and checks the results with mido.
 
-The expected output is computed here from the input alone: every note-on is preceded, at its
-tick and on its channel, by controller 65 with 127 when another key is still held (by note
-number, across channels; a key is held from its note-on until its note-off, or until the tick
-at which its length ends) and 0 otherwise; with a speed set, controller 5 carries it at the
-track's first tick on the track's first channel; everything else comes out unchanged and in
-order. Tracks without notes are copied as they are.
+The expected output is computed here from the input alone. The host inserts one plug-in
+instance per track and chosen channel (every channel but 10, the drum channel, unless told
+otherwise): on a processed channel every note-on is preceded, at its tick and on its channel,
+by controller 65 with 127 when another key of the same channel is still held (a key is held from
+its note-on until its note-off, or until the tick at which its length ends) and 0 otherwise;
+with a speed set, controller 5 carries it on each processed channel at the first tick that holds
+an event of that channel, ahead of that tick's events; everything else comes out unchanged and
+in order. Tracks without processed channels are copied as they are.
 """
 
 import os
@@ -50,42 +52,59 @@ def note_lengths(events):
     return lengths
 
 
-def expected_track(track, speed):
+DRUMS = 9
+DEFAULT_CHANNELS = set(range(16)) - {DRUMS}
+
+
+def expected_track(track, speed, channels=DEFAULT_CHANNELS):
     events = absolute(track)
-    if not any(is_note_on(m) or is_note_off(m) for _, m in events):
-        return events
     body = [(t, m) for t, m in events if m.type != "end_of_track"]
     end = [(t, m) for t, m in events if m.type == "end_of_track"]
+    processed = {m.channel for _, m in body if is_note_on(m) or is_note_off(m)} & channels
+    if not processed:
+        return events
     lengths = note_lengths(body)
-    first_channel = next(m.channel for _, m in body if hasattr(m, "channel"))
-    held = {}
+    sends_speed = speed is not None and speed != "Off" and int(speed) >= 0
+    held = {channel: {} for channel in processed}
+    started = set()
     out = []
-    if speed is not None and speed != "Off" and int(speed) >= 0 and body:
-        out.append((body[0][0], mido.Message("control_change", channel=first_channel,
-                                             control=5, value=int(speed))))
     for index, (tick, message) in enumerate(body):
-        if is_note_on(message):
+        if index == 0 or body[index - 1][0] != tick:
+            # The position calls of the tick, one per processed channel with events here.
+            for later, other in body[index:]:
+                if later != tick:
+                    break
+                channel = getattr(other, "channel", None)
+                if channel in processed and channel not in started:
+                    started.add(channel)
+                    if sends_speed:
+                        out.append((tick, mido.Message("control_change", channel=channel,
+                                                       control=5, value=int(speed))))
+        channel = getattr(message, "channel", None)
+        if channel in processed and is_note_on(message):
+            keys = held[channel]
             length = lengths.get(index, 0)
-            held[message.note] = tick + length if length > 0 else None
-            for note, ends in list(held.items()):
+            keys[message.note] = tick + length if length > 0 else None
+            for key, ends in list(keys.items()):
                 if ends is not None and ends <= tick:
-                    del held[note]
-            value = 127 if len(held) >= 2 else 0
-            out.append((tick, mido.Message("control_change", channel=message.channel,
+                    del keys[key]
+            value = 127 if len(keys) >= 2 else 0
+            out.append((tick, mido.Message("control_change", channel=channel,
                                            control=65, value=value)))
-        elif is_note_off(message):
-            held.pop(message.note, None)
+        elif channel in processed and is_note_off(message):
+            held[channel].pop(message.note, None)
         out.append((tick, message))
     return out + end
 
 
-def compare(name, source, result, speed):
+def compare(name, source, result, speed, channels=DEFAULT_CHANNELS, tracks=None):
     if result.type != source.type or result.ticks_per_beat != source.ticks_per_beat:
         hostcheck.fail("%s: format or division changed" % name)
     if len(result.tracks) != len(source.tracks):
         hostcheck.fail("%s: %d tracks became %d" % (name, len(source.tracks), len(result.tracks)))
     for number, (before, after) in enumerate(zip(source.tracks, result.tracks), start=1):
-        expected = expected_track(before, speed)
+        chosen = channels if tracks is None or number in tracks else set()
+        expected = expected_track(before, speed, chosen)
         actual = absolute(after)
         if actual != expected:
             for index, (want, got) in enumerate(zip(expected, actual)):
@@ -140,7 +159,7 @@ def format0_file():
 
 def format1_file():
     """A tempo map, a controller-only track, and two note tracks, one of which plays on two
-    channels; keys held on one channel count for a note-on on the other."""
+    channels, one of them the drum channel."""
     tempo = [mido.MetaMessage("set_tempo", tempo=600000, time=0),
              mido.MetaMessage("set_tempo", tempo=400000, time=1920),
              mido.MetaMessage("end_of_track", time=0)]
@@ -166,6 +185,36 @@ def format1_file():
     return midi
 
 
+def three_channels_file():
+    """Format 0: three overlapping lines on channels 1, 2 and 3, and drums on channel 10. Each
+    line is legato on its own; a key held on one channel must not make another glide."""
+    events = []
+    lines = {0: [60, 62, 64, 65, 67], 1: [48, 43, 48, 43, 50], 2: [72, 74, 76, 77, 79]}
+    for channel, keys in lines.items():
+        start = 10 * channel
+        for i, key in enumerate(keys):
+            on = start + 96 * i
+            # Channel 1 overlaps its next note; the others are detached.
+            length = 120 if channel == 0 else 80
+            events.append((on, 0, note("note_on", key, 90, 0, channel=channel)))
+            events.append((on + length, 1, note("note_off", key, 0, 0, channel=channel)))
+    for i in range(10):
+        events.append((48 * i, 0, note("note_on", 36 + i % 3, 100, 0, channel=DRUMS)))
+        events.append((48 * i + 8, 1, note("note_off", 36 + i % 3, 0, 0, channel=DRUMS)))
+    events.append((0, -1, mido.Message("control_change", channel=DRUMS, control=7, value=90)))
+    events.append((5, -1, mido.Message("program_change", channel=1, program=33)))
+    events.sort(key=lambda item: (item[0], item[1]))
+    messages = [mido.MetaMessage("track_name", name="three lines and drums", time=0)]
+    tick = 0
+    for at, _, message in events:
+        messages.append(message.copy(time=at - tick))
+        tick = at
+    messages.append(mido.MetaMessage("end_of_track", time=0))
+    midi = mido.MidiFile(type=0, ticks_per_beat=96)
+    midi.tracks.append(track_of(messages))
+    return midi
+
+
 def raw_escape_file():
     """Written byte by byte: running status across a meta event and an F7 escape event,
     which mido does not read, so this file is checked by its bytes."""
@@ -185,7 +234,7 @@ def check_raw_escape(host, work):
     target = os.path.join(work, "escape-out.mid")
     with open(source, "wb") as stream:
         stream.write(raw_escape_file())
-    result = host.run("process", source, "-o", target)
+    result = host.run("process", source, "-o", target, "--force")
     if result.returncode != 0:
         hostcheck.fail("process escape.mid", result)
     with open(target, "rb") as stream:
@@ -210,31 +259,52 @@ def main():
     host, options = hostcheck.start(sys.argv[1:])
     os.makedirs(options.work, exist_ok=True)
 
-    files = {"format0": format0_file(), "format1": format1_file()}
+    files = {"format0": format0_file(), "format1": format1_file(),
+             "channels": three_channels_file()}
+    # (name, extra arguments, speed, channels, tracks) beyond the default choice.
+    choices = [("all", ["--channels", "all"], "64", set(range(16)), None),
+               ("some", ["--channels", "2-3,10", "--tracks", "1,4"], "7", {1, 2, 9}, {1, 4})]
     runs = 0
     for name, midi in files.items():
         source = os.path.join(options.work, name + ".mid")
         midi.save(source)
         source_read = mido.MidiFile(source)
-        for speed in (None, "Off", "0", "64"):
-            target = os.path.join(options.work, "%s-%s.mid" % (name, speed))
+        runs_of_file = [(str(speed), [] if speed is None else ["--speed", speed], speed,
+                         DEFAULT_CHANNELS, None) for speed in (None, "Off", "0", "64")]
+        for label, extra, speed, channels, tracks in runs_of_file + choices:
+            target = os.path.join(options.work, "%s-%s.mid" % (name, label))
             if os.path.exists(target):
                 os.remove(target)
-            arguments = ["process", source, "-o", target]
-            if speed is not None:
+            arguments = ["process", source, "-o", target] + extra
+            if label in ("all", "some"):
                 arguments += ["--speed", speed]
             result = host.run(*arguments)
             if result.returncode != 0:
-                hostcheck.fail("process %s --speed %s" % (name, speed), result)
-            compare("%s (speed %s)" % (name, speed), source_read, mido.MidiFile(target), speed)
+                hostcheck.fail("process %s %s" % (name, label), result)
+            compare("%s (%s)" % (name, label), source_read, mido.MidiFile(target), speed,
+                    channels, tracks)
             runs += 1
 
+    # The merged format 0 file: each line's controllers 65 follow its own keys only, so the
+    # detached lines never glide although the lines overlap one another.
+    merged = absolute(mido.MidiFile(os.path.join(options.work, "channels-64.mid")).tracks[0])
+    glides = {}
+    for _, message in merged:
+        if message.type == "control_change" and message.control == 65 and message.value == 127:
+            glides[message.channel] = glides.get(message.channel, 0) + 1
+    if set(glides) != {0}:
+        hostcheck.fail("three channels: glides on channels %s, expected only on channel 1" %
+                       sorted(glides))
+
     logged = host.run("process", os.path.join(options.work, "format0.mid"), "-o",
-                      os.path.join(options.work, "logged.mid"), "--speed", "64", "--log")
+                      os.path.join(options.work, "logged.mid"), "--speed", "64", "--log",
+                      "--force")
     if logged.returncode != 0:
         hostcheck.fail("process --log", logged)
     events_in = sum(1 for m in files["format0"].tracks[0] if m.type != "end_of_track")
     rows = [line for line in logged.stdout.splitlines() if re.match(r"\s*\d+\s+\d+\s\s", line)]
+    if "track 1: channel 1 through the plug-in" not in logged.stdout:
+        hostcheck.fail("--log does not say which channels went through the plug-in", logged)
     # One row per event in, plus the position call that sent controller 5.
     if len(rows) != events_in + 1 or "#65 = 127" not in logged.stdout \
             or "#5 = 64" not in logged.stdout:

@@ -177,7 +177,7 @@ def write_song(path, bars, many_speeds=False):
 
 def check_demo(host, work):
     svg, midi = os.path.join(work, "demo.svg"), os.path.join(work, "demo.mid")
-    result = host.run("demo", "-o", midi, "--svg", svg)
+    result = host.run("demo", "-o", midi, "--svg", svg, "--force")
     if result.returncode != 0 or "Wrote %s: the piano roll" % svg not in result.stdout:
         hostcheck.fail("demo --svg", result)
     _, rolls = check_against_midi(svg, midi)
@@ -196,7 +196,7 @@ def check_process(host, work):
     song, out, svg = (os.path.join(work, name) for name in ("song.mid", "song-out.mid",
                                                             "song.svg"))
     write_song(song, 8)
-    result = host.run("process", song, "-o", out, "--speed", "25", "--svg", svg)
+    result = host.run("process", song, "-o", out, "--speed", "25", "--svg", svg, "--force")
     if result.returncode != 0:
         hostcheck.fail("process --svg", result)
     root, rolls = check_against_midi(svg, out)
@@ -211,7 +211,7 @@ def check_process(host, work):
     print("ok: song roll, tracks %s" % sorted(rolls))
 
     off_svg = os.path.join(work, "song-off.svg")
-    result = host.run("process", song, "-o", out, "--speed", "Off", "--svg", off_svg)
+    result = host.run("process", song, "-o", out, "--speed", "Off", "--svg", off_svg, "--force")
     if result.returncode != 0:
         hostcheck.fail("process --speed Off --svg", result)
     _, rolls = check_against_midi(off_svg, out)
@@ -225,7 +225,7 @@ def check_long_song(host, work):
     song, out, svg = (os.path.join(work, name) for name in ("long.mid", "long-out.mid",
                                                             "long.svg"))
     write_song(song, 400, many_speeds=True)
-    result = host.run("process", song, "-o", out, "--speed", "64", "--svg", svg)
+    result = host.run("process", song, "-o", out, "--speed", "64", "--svg", svg, "--force")
     if result.returncode != 0:
         hostcheck.fail("process --svg of a long song", result)
     root, rolls = check_against_midi(svg, out)
