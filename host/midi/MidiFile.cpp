@@ -177,6 +177,10 @@ public:
     }
 
     void block(const MidiPayload& data) {
+        if (data.size() > maxQuantity) {
+            throw MidiFileError("an event of " + std::to_string(data.size()) +
+                                " bytes does not fit a variable-length number");
+        }
         quantity(static_cast<std::uint32_t>(data.size()));
         for (std::uint8_t byte : data) {
             out.push_back(byte);
@@ -220,7 +224,13 @@ public:
         out.push_back(MidiEvent::metaStatus);
         out.push_back(MidiEvent::endOfTrackType);
         out.push_back(0);
-        auto length = static_cast<std::uint32_t>(out.size() - lengthAt - 4);
+        std::size_t bytes = out.size() - lengthAt - 4;
+        // A chunk length has 32 bits; a longer track cannot be written, rather than wrap.
+        if (bytes > std::size_t{0xFFFFFFFF}) {
+            throw MidiFileError("track " + std::to_string(trackNumber) + " is " +
+                                std::to_string(bytes) + " bytes long, more than a chunk can hold");
+        }
+        auto length = static_cast<std::uint32_t>(bytes);
         for (int i = 0; i < 4; ++i) {
             out[lengthAt + static_cast<std::size_t>(i)] =
                 static_cast<std::uint8_t>(length >> (8 * (3 - i)));

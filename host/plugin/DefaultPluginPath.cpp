@@ -4,13 +4,16 @@
 
 #if defined(_WIN32)
 #include <windows.h>
-#else
-#include <system_error>
 #endif
+#include <system_error>
 
 namespace quorlin::host {
 
 namespace {
+
+// Relative to the program's own folder's parent: $PREFIX/bin/quorlin-host finds
+// $PREFIX/lib/quorlin/quorlin.so.
+constexpr const char* installedLibraryDirectory = "lib/quorlin";
 
 #if defined(_WIN32)
 constexpr const char* libraryFileName = "quorlin.dll";
@@ -40,7 +43,15 @@ std::string defaultPluginPath() {
     if (program.empty()) {
         return libraryFileName;
     }
-    return (program.parent_path() / libraryFileName).string();
+    // Beside the program, as built and as copied; else where an install puts it.
+    std::filesystem::path beside = program.parent_path() / libraryFileName;
+    std::filesystem::path installed =
+        program.parent_path().parent_path() / installedLibraryDirectory / libraryFileName;
+    std::error_code error;
+    if (!std::filesystem::exists(beside, error) && std::filesystem::exists(installed, error)) {
+        return installed.string();
+    }
+    return beside.string();
 }
 
 } // namespace quorlin::host

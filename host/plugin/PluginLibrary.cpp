@@ -72,7 +72,15 @@ PluginLibrary::PluginLibrary(const std::string& libraryPath) : path(libraryPath)
     if (entry == nullptr) {
         throw HostError("'" + path + "' does not export " + pluginFactoryExportName);
     }
-    auto getFactory = reinterpret_cast<GetPluginFactoryFunction>(entry);
+    takeFactory(reinterpret_cast<GetPluginFactoryFunction>(entry));
+}
+
+PluginLibrary::PluginLibrary(GetPluginFactoryFunction getFactory, const std::string& name)
+    : path(name) {
+    takeFactory(getFactory);
+}
+
+void PluginLibrary::takeFactory(GetPluginFactoryFunction getFactory) {
     factory = InterfacePointer<FactoryInterface>(getFactory());
     if (!factory) {
         throw HostError("'" + path + "' returned no factory");

@@ -17,6 +17,8 @@ public:
     static constexpr const char* moduleCategory = "Midi Module Class";
 
     explicit PluginLibrary(const std::string& path);
+    // The plug-in linked into this program, reached through its export function as if loaded.
+    PluginLibrary(GetPluginFactoryFunction getFactory, const std::string& name);
     PluginLibrary(const PluginLibrary&) = delete;
     PluginLibrary& operator=(const PluginLibrary&) = delete;
     ~PluginLibrary();
@@ -42,6 +44,8 @@ private:
     struct LibraryCloser {
         void operator()(void* library) const;
     };
+
+    void takeFactory(GetPluginFactoryFunction getFactory);
 
     std::string path;
     // Declared before the factory so the factory is released before the library goes.

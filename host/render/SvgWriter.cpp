@@ -13,7 +13,11 @@ namespace {
 std::size_t utf8Length(std::string_view text, std::size_t at) {
     auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
     std::uint8_t lead = byte(at);
-    std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    std::size_t length = lead > 0xF4    ? 0
+                         : lead >= 0xF0 ? 4
+                         : lead >= 0xE0 ? 3
+                         : lead >= 0xC2 ? 2
+                                        : 0;
     if (length == 0 || at + length > text.size()) {
         return 0;
     }
@@ -26,6 +30,10 @@ std::size_t utf8Length(std::string_view text, std::size_t at) {
     std::uint8_t second = byte(at + 1);
     if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
         (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90)) {
+        return 0;
+    }
+    // U+FFFE and U+FFFF are no characters to XML.
+    if (lead == 0xEF && second == 0xBF && byte(at + 2) >= 0xBE) {
         return 0;
     }
     return length;

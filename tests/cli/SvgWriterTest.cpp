@@ -24,6 +24,11 @@ TEST(HostSvgWriterTest, EscapesMarkupAndKeepsAnyTextWellFormed) {
     EXPECT_EQ(SvgWriter::escape("\xC0\xAF"), "\xC3\x80\xC2\xAF");
     EXPECT_EQ(SvgWriter::escape("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0?");
     EXPECT_EQ(SvgWriter::escape("\xF4\x90\x80\x80"), "\xC3\xB4???");
+    // Lead bytes past F4 and the non-characters U+FFFE, U+FFFF never pass through as they are.
+    EXPECT_EQ(SvgWriter::escape("\xF5\x80\x80"), "\xC3\xB5??");
+    EXPECT_EQ(SvgWriter::escape("\xFF\xBF\xBF\xBF"), "\xC3\xBF\xC2\xBF\xC2\xBF\xC2\xBF");
+    EXPECT_EQ(SvgWriter::escape("\xEF\xBF\xBE"), "\xC3\xAF\xC2\xBF\xC2\xBE");
+    EXPECT_EQ(SvgWriter::escape("\xEF\xBF\xBD"), "\xEF\xBF\xBD");
 }
 
 TEST(HostSvgWriterTest, WritesCompactNumbersAndClosesWhatIsOpen) {
