@@ -142,7 +142,10 @@ void runProcessCommand(const CommandLine& line, std::ostream& standardOut) {
             std::vector<std::string> others(outputs.begin(),
                                             outputs.begin() + static_cast<std::ptrdiff_t>(i));
             others.push_back(outputs[i]);
-            checkOutputs(line.inputs, others, line.force);
+            // Not the same file as an input or an earlier output; an existing one only forced.
+            checkOutputs(line.inputs, others, true);
+            checkOutputs(line.inputs, {outputs.begin() + static_cast<std::ptrdiff_t>(i), 1},
+                         line.force);
             processOne(line, library, line.inputs[i], outputs[i], out);
         } catch (const HostError& error) {
             ++failed;

@@ -65,6 +65,13 @@ TEST(HostCommandLineTest, RefusesWhatItCannotTakeAsAUsageError) {
         {"demo", "--svg"},
         {"demo", "--svg", ""},
         {"process", "in.mid", "-o", "same", "--svg", "same"},
+        {"process", "in.mid", "-o", "out.mid", "--speed", "banana"},
+        {"process", "in.mid", "-o", "out.mid", "--speed", "128"},
+        {"process", "in.mid", "-o", "out.mid", "--channels", "0-3"},
+        {"process", "in.mid", "-o", "out.mid", "--channels", "5-2"},
+        {"process", "in.mid", "-o", "out.mid", "--tracks", "1,,2"},
+        {"process", "a.mid", "b.mid", "--out-dir", "d", "--svg", "x.svg"},
+        {"help", "frobnicate"},
     };
     for (const std::vector<std::string>& arguments : bad) {
         std::string line;

@@ -35,6 +35,14 @@ class Host:
             sys.exit(SKIPPED)
         return result
 
+    def run_bytes(self, arguments, data):
+        """Runs with `data` on standard input; stdout and stderr come back as bytes."""
+        result = subprocess.run(self.command + [str(a) for a in arguments], input=data,
+                                capture_output=True, timeout=300)
+        if result.returncode == SKIPPED:
+            sys.exit(SKIPPED)
+        return result
+
     def probe(self):
         """Exits with the skip code when the runner cannot start programs here."""
         result = self.run("--help")
