@@ -46,6 +46,23 @@ constexpr OptionRule tracksOption{
     [](CommandLine& line, const std::string& value, const std::string& spelled) {
         line.choice.chooseTracks(value, spelled);
     }};
+constexpr OptionRule barsOption{
+    "--bars", nullptr, true,
+    [](CommandLine& line, const std::string& value, const std::string& spelled) {
+        std::uint32_t first = 0;
+        std::uint32_t last = 0;
+        const char* end = value.data() + value.size();
+        auto [dash, firstError] = std::from_chars(value.data(), end, first);
+        bool good = firstError == std::errc() && dash != end && *dash == '-';
+        if (good) {
+            auto [stop, lastError] = std::from_chars(dash + 1, end, last);
+            good = lastError == std::errc() && stop == end;
+        }
+        if (!good || first < 1 || last < first) {
+            throw usageError("option " + spelled + " takes FROM-TO, bar numbers from 1, e.g. 9-16");
+        }
+        line.bars = std::make_pair(first, last);
+    }};
 constexpr OptionRule outDirOption{"--out-dir", nullptr, true,
                                   [](CommandLine& line, const std::string& value,
                                      const std::string&) { line.outputDirectory = value; }};
@@ -57,9 +74,11 @@ constexpr OptionRule pluginOption{"--plugin", nullptr, true,
                                   [](CommandLine& line, const std::string& value,
                                      const std::string&) { line.pluginPath = value; }};
 
-constexpr OptionRule processOptions[] = {outputOption, outDirOption, svgOption,      speedOption,
-                                         logOption,    forceOption,  channelsOption, tracksOption};
-constexpr OptionRule demoOptions[] = {outputOption, svgOption, speedOption, forceOption};
+constexpr OptionRule processOptions[] = {outputOption, outDirOption,   svgOption,
+                                         barsOption,   speedOption,    logOption,
+                                         forceOption,  channelsOption, tracksOption};
+constexpr OptionRule demoOptions[] = {outputOption, svgOption, barsOption, speedOption,
+                                      forceOption};
 constexpr OptionRule skinOptions[] = {outOption};
 constexpr OptionRule globalOptions[] = {pluginOption};
 
@@ -91,6 +110,9 @@ void finishProcess(CommandLine& line, std::vector<std::string>& operands) {
     }
     if (toDirectory && !line.svg.empty()) {
         throw usageError("--svg draws one file; leave it out with --out-dir");
+    }
+    if (line.bars && line.svg.empty()) {
+        throw usageError("--bars chooses what --svg draws; give --svg FILE");
     }
     if (line.svg == "-" || (line.output == "-" && line.log)) {
         throw usageError("only the MIDI file can go to standard output, without --log");
@@ -137,6 +159,7 @@ constexpr CommandRule commandRules[] = {
      "                                all); other events pass untouched\n"
      "      --log                     print what went in and what came out\n"
      "      --svg FILE                draw the result as a piano roll per track\n"
+     "      --bars FROM-TO            draw only those bars, e.g. 9-16\n"
      "      -f, --force               replace existing output files\n",
      finishProcess},
     {"demo", Command::Demo, demoOptions, 0,

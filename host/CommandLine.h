@@ -2,9 +2,11 @@
 
 #include "host/ChannelChoice.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorlin::host {
@@ -25,6 +27,8 @@ struct CommandLine {
     std::string svg; // empty: no piano roll
     std::optional<std::string> speed;
     ChannelChoice choice;
+    // --bars FROM-TO: the bars the piano roll shows, from 1, both included.
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> bars;
     bool log = false;
     bool force = false;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/CommandLine.h"
+#include "host/render/PianoRoll.h"
 
 #include <ostream>
 
@@ -14,6 +15,9 @@ void runVersionCommand(const CommandLine& line, std::ostream& out);
 void runProcessCommand(const CommandLine& line, std::ostream& out);
 void runDemoCommand(const CommandLine& line, std::ostream& out);
 void runSkinCommand(const CommandLine& line, std::ostream& out);
+
+// The bars the command line asks the piano roll to show, if any.
+std::optional<PianoRoll::BarRange> barsOf(const CommandLine& line);
 
 // The library the command line names, or the one beside the program.
 std::string pluginPathOf(const CommandLine& line);

@@ -35,7 +35,8 @@ void runDemoCommand(const CommandLine& line, std::ostream& out) {
         PianoRoll roll("Quorlin demo",
                        "A legato run, detached notes, a chord and a repeated key through the "
                        "plug-in, portamento speed " +
-                           speed);
+                           speed,
+                       barsOf(line));
         picture = roll.svg(result);
         files.push_back({line.svg, bytesOf(picture)});
     }

@@ -70,10 +70,11 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
         std::string name = inputPath == standardStream
                                ? std::string("standard input")
                                : std::filesystem::path(inputPath).filename().string();
-        PianoRoll roll("Quorlin: " + name, name + " through the plug-in, portamento speed " +
-                                               line.speed.value_or("left at Off") + ", " +
-                                               line.choice.describeChannels() + "; written to " +
-                                               displayName(outputPath));
+        PianoRoll roll(
+            "Quorlin: " + name,
+            name + " through the plug-in, portamento speed " + line.speed.value_or("left at Off") +
+                ", " + line.choice.describeChannels() + "; written to " + displayName(outputPath),
+            barsOf(line));
         picture = roll.svg(result, processor.processedChannels());
         files.push_back({line.svg, bytesOf(picture)});
     }

@@ -124,6 +124,17 @@ TempoMap::Position TempoMap::position(std::uint32_t tick) const {
             1 + (elapsed % meter.barTicks) / meter.beatTicks};
 }
 
+std::uint32_t TempoMap::tickOfBar(std::uint32_t bar) const {
+    auto after =
+        std::upper_bound(meterList.begin(), meterList.end(), bar,
+                         [](std::uint32_t at, const Meter& meter) { return at < meter.firstBar; });
+    const Meter& meter = after == meterList.begin() ? meterList.front() : *(after - 1);
+    std::uint64_t tick =
+        meter.tick +
+        std::uint64_t{bar > meter.firstBar ? bar - meter.firstBar : 0} * meter.barTicks;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(tick, MidiFile::maxTick));
+}
+
 std::string TempoMap::describeStart() const {
     char text[96];
     if (smpte) {

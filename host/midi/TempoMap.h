@@ -37,6 +37,8 @@ public:
     double seconds(std::uint32_t tick) const;
     const std::vector<Meter>& meters() const { return meterList; }
     Position position(std::uint32_t tick) const;
+    // The tick at which a bar starts, bars counted from 1; bars past the range saturate.
+    std::uint32_t tickOfBar(std::uint32_t bar) const;
     // The tempo in beats per minute at the start, "120 bpm", or the SMPTE rate.
     std::string describeStart() const;
     std::size_t tempoChanges() const { return tempos.size() - 1; }

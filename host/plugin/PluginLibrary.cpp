@@ -23,6 +23,7 @@ constexpr const char* currentDirectoryPrefix = ".\\";
 constexpr const char* currentDirectoryPrefix = "./";
 #endif
 
+#if !defined(_WIN32)
 // A Windows library starts with "MZ"; this program, built for another system, cannot load one.
 bool isWindowsLibrary(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -34,6 +35,7 @@ bool isWindowsLibrary(const std::string& path) {
     std::fclose(file);
     return windows;
 }
+#endif
 
 std::string loadablePath(const std::string& path) {
     if (path.find_first_of("/\\") == std::string::npos) {

@@ -4,6 +4,7 @@
 #include "host/plugin/EventLog.h"
 #include "host/render/RollTrack.h"
 #include "host/render/SvgWriter.h"
+#include "host/render/TimeScale.h"
 
 #include "component/MidiProtocol.h"
 
@@ -17,15 +18,7 @@ namespace quorlin::host {
 namespace {
 
 // Horizontal layout, in pixels.
-constexpr double leftMargin = 64; // key names
 constexpr double rightMargin = 40;
-constexpr double targetPlotWidth = 1000;
-// Per quarter note, or per second for SMPTE files: a short phrase is stretched up to the
-// largest, a song is never squeezed below the smallest and scrolls instead.
-constexpr double minUnitWidth = 20;
-constexpr double maxUnitWidth = 96;
-// Beyond this, viewers stop drawing; only then is a long file squeezed further.
-constexpr double maxPlotWidth = 60000;
 constexpr double minLineSpacing = 6;
 constexpr double minBeatSpacing = 10;
 constexpr double minBarLabelSpacing = 48;
@@ -123,29 +116,6 @@ namespace {
 using Number = std::string (*)(double);
 constexpr Number num = SvgWriter::number;
 
-// Where ticks land across the picture; shared by every roll.
-class TimeScale {
-public:
-    // `stretch` widens the unit: a second needs more room than a quarter note.
-    TimeScale(double unitTicks, double stretch, std::uint32_t endTick) : lastTick(endTick) {
-        double units = std::max(endTick / unitTicks, 1.0);
-        double unitWidth =
-            std::clamp(targetPlotWidth / units, stretch * minUnitWidth, stretch * maxUnitWidth);
-        pixelsPerTick = std::min(unitWidth * units, maxPlotWidth) / units / unitTicks;
-        plotWidth = units * unitTicks * pixelsPerTick;
-    }
-
-    double x(std::uint32_t tick) const { return leftMargin + tick * pixelsPerTick; }
-    double pixels(double ticks) const { return ticks * pixelsPerTick; }
-    double width() const { return plotWidth; }
-    std::uint32_t endTick() const { return lastTick; }
-
-private:
-    std::uint32_t lastTick = 0;
-    double pixelsPerTick = 1.0;
-    double plotWidth = 0.0;
-};
-
 // One track's roll and strips, laid out before anything is drawn so the picture's height is
 // known up front.
 class TrackDrawing {
@@ -185,8 +155,11 @@ public:
                        {"transform", "translate(0," + num(top) + ")"}});
         drawHeading(svg);
         drawKeys(svg, scale);
+        // Only the chosen bars show: what lies before or after them is cut at the plot's edges.
+        svg.open("g", {{"clip-path", "url(#plot)"}});
         drawGrid(svg, scale);
         drawNotes(svg, scale);
+        svg.close();
         drawSpeeds(svg, scale);
         drawBand(svg, scale);
         svg.leaf("rect", {{"class", "frame"},
@@ -380,6 +353,9 @@ private:
         double middle = speedTop() + speedHeight / 2;
         const std::vector<RollTrack::Speed>& speeds = roll.speeds;
         for (std::size_t i = 0; i < speeds.size(); ++i) {
+            if (speeds[i].tick < scale.startTick() || speeds[i].tick > scale.endTick()) {
+                continue;
+            }
             double x = scale.x(speeds[i].tick);
             std::string value = std::to_string(speeds[i].value);
             svg.open("g", {{"class", "speed-mark"},
@@ -413,10 +389,16 @@ private:
                           {"width", num(scale.width())},
                           {"height", num(bandHeight)}});
         for (const RollTrack::Span& span : roll.portamentoOn) {
+            // Within the plot: a stretch is cut at the edges of the bars shown.
+            std::uint32_t from = std::max(span.start, scale.startTick());
+            std::uint32_t to = std::min(span.end, scale.endTick());
+            if (to < from || (to == from && span.end > span.start)) {
+                continue;
+            }
             svg.open("rect", {{"class", "band-on"},
-                              {"x", num(scale.x(span.start))},
+                              {"x", num(scale.x(from))},
                               {"y", num(bandTop() + 1)},
-                              {"width", num(std::max(scale.pixels(span.end - span.start), 1.0))},
+                              {"width", num(std::max(scale.pixels(to - from), 1.0))},
                               {"height", num(bandHeight - 2)},
                               {"data-start", std::to_string(span.start)},
                               {"data-end", std::to_string(span.end)}});
@@ -474,8 +456,9 @@ void drawLegend(SvgWriter& svg, double y) {
 
 } // namespace
 
-PianoRoll::PianoRoll(std::string pictureTitle, std::string pictureCaption)
-    : title(std::move(pictureTitle)), caption(std::move(pictureCaption)) {}
+PianoRoll::PianoRoll(std::string pictureTitle, std::string pictureCaption,
+                     std::optional<BarRange> barRange)
+    : title(std::move(pictureTitle)), caption(std::move(pictureCaption)), bars(barRange) {}
 
 std::string PianoRoll::svg(const MidiFile& file,
                            const std::vector<std::uint16_t>& processed) const {
@@ -497,7 +480,12 @@ std::string PianoRoll::svg(const MidiFile& file,
         drawings.emplace_back(std::move(roll), i + 1, maps.back(), through);
     }
     const TempoMap& first = maps.front();
-    TimeScale scale(first.ticksPerUnit(), first.countsSeconds() ? 2.0 : 1.0, endTick);
+    std::uint32_t startTick = 0;
+    if (bars) {
+        startTick = std::min(first.tickOfBar(bars->first), endTick);
+        endTick = std::max(std::min(first.tickOfBar(bars->last + 1), endTick), startTick + 1);
+    }
+    TimeScale scale(first.ticksPerUnit(), first.countsSeconds() ? 2.0 : 1.0, startTick, endTick);
 
     // Never narrower than the legend and the caption above the rolls.
     double headerWidth = std::max(legendWidth, 32 + captionCharWidth * caption.size());
@@ -518,6 +506,14 @@ std::string PianoRoll::svg(const MidiFile& file,
                      {"viewBox", "0 0 " + num(width) + " " + num(height)}});
     svg.text("title", {}, title);
     svg.raw(styleSheet);
+    svg.open("defs", {});
+    svg.open("clipPath", {{"id", "plot"}});
+    svg.leaf("rect", {{"x", num(leftMargin)},
+                      {"y", "0"},
+                      {"width", num(scale.width())},
+                      {"height", num(height)}});
+    svg.close();
+    svg.close();
     svg.leaf("rect", {{"x", "0"},
                       {"y", "0"},
                       {"width", num(width)},

@@ -3,6 +3,7 @@
 #include "host/midi/MidiFile.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,14 @@ namespace quorlin::host {
 // through, with bar, key and value labels thinned so that none overlap.
 class PianoRoll {
 public:
-    PianoRoll(std::string title, std::string caption);
+    // Bars counted from 1, both included.
+    struct BarRange {
+        std::uint32_t first = 1;
+        std::uint32_t last = 1;
+    };
+
+    // With `bars`, only those bars are drawn.
+    PianoRoll(std::string title, std::string caption, std::optional<BarRange> bars = {});
 
     // `processed`, per track, the channels that went through the plug-in (bit n: channel n + 1);
     // tracks it does not reach count every channel they play.
@@ -28,6 +36,7 @@ public:
 private:
     std::string title;
     std::string caption;
+    std::optional<BarRange> bars;
 };
 
 } // namespace quorlin::host

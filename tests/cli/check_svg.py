@@ -69,9 +69,13 @@ def drawn_rolls(path):
     legend = [g for g in root.iter(SVG + "g") if g.get("class") == "legend"]
     if len(legend) != 1 or len(list(legend[0].iter(SVG + "text"))) != 4:
         hostcheck.fail("%s: the legend must name the four things drawn" % path)
+    # Only references to its own elements (the plot's clip) are allowed.
+    ids = {element.get("id") for element in root.iter() if element.get("id")}
+    inside = {"url(#%s)" % name for name in ids}
     for element in root.iter():
         for name, value in element.attrib.items():
-            if name.endswith("href") or name == "src" or "url(" in value:
+            if name.endswith("href") or name == "src" or ("url(" in value and
+                                                           value not in inside):
                 hostcheck.fail("%s refers to something outside itself: %s" % (path, value))
     rolls = {}
     for roll in root.iter(SVG + "g"):
@@ -242,6 +246,23 @@ def check_long_song(host, work):
         hostcheck.fail("long song: %d of %d speed marks labelled" % (labels, marks))
     print("ok: long song, %s pixels wide, %d bar numbers, %d of %d speed marks labelled" % (
         root.get("width"), len(numbers), labels, marks))
+
+    # Bars 101 to 108 of it: a picture of ordinary width whose plot shows just those bars.
+    part = os.path.join(work, "long-part.svg")
+    result = host.run("process", song, "-o", out, "--speed", "64", "--svg", part, "--bars",
+                      "101-108", "--force")
+    if result.returncode != 0:
+        hostcheck.fail("process --svg --bars", result)
+    root = ElementTree.parse(part).getroot()
+    clip = root.find(".//%sclipPath/%srect" % (SVG, SVG))
+    left, width = float(clip.get("x")), float(clip.get("width"))
+    roll = next(g for g in root.iter(SVG + "g") if g.get("class") == "roll")
+    shown = sorted(int(t.text) for t in roll.iter(SVG + "text") if t.get("class") == "bar-number"
+                   and left <= float(t.get("x")) - 3 < left + width - 1)
+    if float(root.get("width")) > 2000 or not shown or shown[0] != 101 or shown[-1] > 108:
+        hostcheck.fail("--bars 101-108: %s pixels wide, bars %s in the plot" % (
+            root.get("width"), shown))
+    print("ok: --bars 101-108 shows bars %s in %s pixels" % (shown, root.get("width")))
 
 
 def check_refusals(host, work):
