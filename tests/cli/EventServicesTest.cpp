@@ -2,6 +2,8 @@
 #include "host/plugin/PluginHostContext.h"
 #include "tests/host/SlotCall.h"
 
+#include "component/MidiProtocol.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -36,21 +38,27 @@ TEST(HostEventServicesTest, OperationsSitAtTheirPlacesAndTheOthersDecline) {
         EXPECT_EQ(callSlot<ResultCode>(table, place), resultFalse) << "place " << place;
     }
     // Sent at its own position, then as an immediate event, which happens now.
-    EXPECT_EQ(sink, (std::vector<MidiEvent>{MidiEvent::channelMessage(5, 0xB2, 65, 127),
-                                            MidiEvent::channelMessage(7, 0xB2, 65, 127)}));
+    EXPECT_EQ(sink,
+              (std::vector<MidiEvent>{
+                  MidiEvent::channelMessage(5, midi::statusController | 2,
+                                            midi::controllerPortamento, midi::portamentoOn),
+                  MidiEvent::channelMessage(7, midi::statusController | 2,
+                                            midi::controllerPortamento, midi::portamentoOn)}));
 }
 
 TEST(HostEventServicesTest, IncomingEventsKeepTheirChannelBesideAPlainStatus) {
     EventServices services;
     std::vector<MidiEvent> sink;
     services.direct(&sink, 0, 9);
-    HostEvent event = EventServices::incoming(MidiEvent::channelMessage(300, 0xE4, 0, 64), 12);
-    EXPECT_EQ(services.getStatus(&event), 0xE0);
+    HostEvent event = EventServices::incoming(
+        MidiEvent::channelMessage(300, midi::statusPitchBend | 4, 0, 64), 12);
+    EXPECT_EQ(services.getStatus(&event), midi::statusPitchBend);
     EXPECT_EQ(services.getPosition(&event), 300);
     EXPECT_EQ(services.getLength(&event), 12);
     services.setPosition(&event, INT_MIN);
     EXPECT_EQ(services.forwardEvent(&event), resultOk);
-    EXPECT_EQ(sink, std::vector<MidiEvent>{MidiEvent::channelMessage(0, 0xE4, 0, 64)});
+    EXPECT_EQ(sink, std::vector<MidiEvent>{
+                        MidiEvent::channelMessage(0, midi::statusPitchBend | 4, 0, 64)});
 }
 
 TEST(HostEventServicesTest, RefusesWhatCannotBecomeAMidiMessage) {
@@ -58,8 +66,8 @@ TEST(HostEventServicesTest, RefusesWhatCannotBecomeAMidiMessage) {
     std::vector<MidiEvent> sink;
     services.direct(&sink, 0, 0);
     HostEvent* badStatus = services.createEvent(0xF8, 0, 0, -1);
-    HostEvent* badData = services.createEvent(176, 128, 0, -1);
-    HostEvent* negative = services.createEvent(176, 1, -1, -1);
+    HostEvent* badData = services.createEvent(midi::statusController, 128, 0, -1);
+    HostEvent* negative = services.createEvent(midi::statusController, 1, -1, -1);
     EXPECT_EQ(services.outputEvent(badStatus), resultInvalidArgument);
     EXPECT_EQ(services.outputEvent(badData), resultInvalidArgument);
     EXPECT_EQ(services.forwardEvent(negative), resultInvalidArgument);
@@ -69,7 +77,8 @@ TEST(HostEventServicesTest, RefusesWhatCannotBecomeAMidiMessage) {
     EXPECT_EQ(services.releaseEvent(badStatus), resultOk);
     EXPECT_EQ(services.releaseEvent(badStatus), resultInvalidArgument);
     EXPECT_EQ(services.outputEvent(badStatus), resultInvalidArgument);
-    HostEvent incoming = EventServices::incoming(MidiEvent::channelMessage(0, 0x90, 1, 1), 0);
+    HostEvent incoming =
+        EventServices::incoming(MidiEvent::channelMessage(0, midi::statusNoteOn, 1, 1), 0);
     EXPECT_EQ(services.releaseEvent(&incoming), resultInvalidArgument);
 
     // Without a sink nothing can be sent.
@@ -78,9 +87,9 @@ TEST(HostEventServicesTest, RefusesWhatCannotBecomeAMidiMessage) {
     EXPECT_TRUE(sink.empty());
 
     // A released event is reused, wholly reset, by the next creation.
-    HostEvent* reused = services.createEvent(0x95, 60, 1, -1);
+    HostEvent* reused = services.createEvent(midi::statusNoteOn | 5, 60, 1, -1);
     EXPECT_EQ(reused, badStatus);
-    EXPECT_EQ(services.getStatus(reused), 0x90);
+    EXPECT_EQ(services.getStatus(reused), midi::statusNoteOn);
     EXPECT_EQ(services.isImmediate(reused), 0);
 }
 

@@ -2,6 +2,8 @@
 #include "ScriptedModule.h"
 #include "host/midi/NoteLengths.h"
 
+#include "component/MidiProtocol.h"
+
 #include <gtest/gtest.h>
 
 namespace quorlin::host {
@@ -12,12 +14,18 @@ using testing::ScriptedModule;
 
 MidiEvent cc(std::uint32_t tick, std::uint8_t channel, std::uint8_t controller,
              std::uint8_t value) {
-    return MidiEvent::channelMessage(tick, static_cast<std::uint8_t>(0xB0 | channel), controller,
-                                     value);
+    return MidiEvent::channelMessage(
+        tick, static_cast<std::uint8_t>(midi::statusController | channel), controller, value);
 }
 
-MidiEvent note(std::uint32_t tick, std::uint8_t status, std::uint8_t key, std::uint8_t velocity) {
-    return MidiEvent::channelMessage(tick, status, key, velocity);
+MidiEvent on(std::uint32_t tick, std::uint8_t channel, std::uint8_t key, std::uint8_t velocity) {
+    return MidiEvent::channelMessage(tick, static_cast<std::uint8_t>(midi::statusNoteOn | channel),
+                                     key, velocity);
+}
+
+MidiEvent off(std::uint32_t tick, std::uint8_t channel, std::uint8_t key, std::uint8_t velocity) {
+    return MidiEvent::channelMessage(tick, static_cast<std::uint8_t>(midi::statusNoteOff | channel),
+                                     key, velocity);
 }
 
 MidiFile oneTrack(std::vector<MidiEvent> events, std::uint32_t endTick) {
@@ -48,32 +56,34 @@ protected:
 };
 
 TEST_F(HostMidiProcessorTest, DrivesAnInstanceThroughItsLifeAndKeepsChannelsAndBypassedEvents) {
-    const MidiEvent name = MidiEvent::meta(0, 0x03, {'x'});
-    const MidiEvent sysEx{10, 0xF0, 0, 0, {0x01, 0xF7}};
-    const MidiEvent drum = note(0, 0x99, 36, 100);
-    const MidiEvent drumOff = note(20, 0x89, 36, 0);
-    MidiFile file =
-        oneTrack({name, note(0, 0x93, 60, 100), drum, cc(10, 3, 7, 80), sysEx,
-                  note(10, 0x95, 62, 90), note(20, 0x93, 60, 0), drumOff, note(30, 0x85, 62, 0)},
-                 40);
+    const MidiEvent name = MidiEvent::meta(0, midi::metaTrackName, {'x'});
+    const MidiEvent sysEx{10, MidiEvent::sysExStatus, 0, 0, {0x01, MidiEvent::escapeStatus}};
+    const MidiEvent drum = on(0, 9, 36, 100);
+    const MidiEvent drumOff = off(20, 9, 36, 0);
+    MidiFile file = oneTrack({name, on(0, 3, 60, 100), drum, cc(10, 3, 7, 80), sysEx,
+                              on(10, 5, 62, 90), on(20, 3, 60, 0), drumOff, off(30, 5, 62, 0)},
+                             40);
     MidiFile result = run(file);
 
     // One instance per channel with notes, the drum channel left out: each sends on its own
     // channel, and the input keeps its order within each tick.
     std::vector<MidiEvent> expected = {
-        cc(0, 3, 5, 40), // from the position call of channel 4's instance
+        cc(0, 3, midi::controllerPortamentoTime,
+           40), // from the position call of channel 4's instance
         name,
-        cc(0, 3, 65, 1), // created while the note on channel 4 was processed
-        note(0, 0x93, 60, 100),
+        cc(0, 3, midi::controllerPortamento,
+           1), // created while the note on channel 4 was processed
+        on(0, 3, 60, 100),
         drum,
-        cc(10, 5, 5, 40), // channel 6's instance starts playing at tick 10
+        cc(10, 5, midi::controllerPortamentoTime,
+           40), // channel 6's instance starts playing at tick 10
         cc(10, 3, 7, 80),
         sysEx,
-        cc(10, 5, 65, 1),
-        note(10, 0x95, 62, 90),
-        note(20, 0x93, 60, 0),
+        cc(10, 5, midi::controllerPortamento, 1),
+        on(10, 5, 62, 90),
+        on(20, 3, 60, 0),
         drumOff,
-        note(30, 0x85, 62, 0),
+        off(30, 5, 62, 0),
     };
     ASSERT_EQ(result.tracks.size(), 1u);
     EXPECT_EQ(result.tracks[0].events, expected);
@@ -110,10 +120,10 @@ TEST_F(HostMidiProcessorTest, EachTrackWithNotesGetsItsOwnInstanceAndOthersStayA
     MidiFile file;
     file.format = 1;
     file.division = 480;
-    MidiTrack tempo{{MidiEvent::meta(0, 0x51, {0x07, 0xA1, 0x20})}, 0};
+    MidiTrack tempo{{MidiEvent::meta(0, midi::metaTempo, {0x07, 0xA1, 0x20})}, 0};
     MidiTrack controllers{{cc(0, 0, 7, 100), cc(5, 0, 10, 64)}, 5};
-    MidiTrack first{{note(0, 0x90, 60, 100), note(10, 0x80, 60, 0)}, 10};
-    MidiTrack second{{note(3, 0x91, 64, 100), note(9, 0x81, 64, 0)}, 12};
+    MidiTrack first{{on(0, 0, 60, 100), off(10, 0, 60, 0)}, 10};
+    MidiTrack second{{on(3, 1, 64, 100), off(9, 1, 64, 0)}, 12};
     file.tracks = {tempo, controllers, first, second};
 
     MidiFile result = run(file);
@@ -123,20 +133,19 @@ TEST_F(HostMidiProcessorTest, EachTrackWithNotesGetsItsOwnInstanceAndOthersStayA
     EXPECT_EQ(record.created, 2);
     EXPECT_EQ(record.destroyed, 2);
     // A fresh instance: the second track sees its first position call again.
-    EXPECT_EQ(result.tracks[3].events.front(), cc(3, 1, 5, 40));
+    EXPECT_EQ(result.tracks[3].events.front(), cc(3, 1, midi::controllerPortamentoTime, 40));
     EXPECT_EQ(result.tracks[3].endTick, 12u);
 }
 
 TEST_F(HostMidiProcessorTest, EventsSentForALaterPositionMoveThereAndExtendTheTrack) {
-    MidiFile file = oneTrack({note(0, 0x90, 60, 100), note(100, 0x80, 60, 0),
-                              note(100, 0x90, 62, 100), note(110, 0x80, 62, 0)},
-                             110);
+    MidiFile file = oneTrack(
+        {on(0, 0, 60, 100), off(100, 0, 60, 0), on(100, 0, 62, 100), off(110, 0, 62, 0)}, 110);
     MidiFile result = run(file, nullptr, 100);
     const std::vector<MidiEvent>& events = result.tracks[0].events;
     ASSERT_EQ(events.size(), 8u);
-    EXPECT_EQ(events[0], cc(0, 0, 5, 40));
+    EXPECT_EQ(events[0], cc(0, 0, midi::controllerPortamentoTime, 40));
     EXPECT_EQ(events[3], cc(100, 0, 7, 99)); // sent first, so first at its tick
-    EXPECT_EQ(events[4], note(100, 0x80, 60, 0));
+    EXPECT_EQ(events[4], off(100, 0, 60, 0));
 
     MidiFile beyond = run(file, nullptr, 500);
     EXPECT_EQ(beyond.tracks[0].events.back(), cc(500, 0, 7, 99));
@@ -146,27 +155,28 @@ TEST_F(HostMidiProcessorTest, EventsSentForALaterPositionMoveThereAndExtendTheTr
 TEST_F(HostMidiProcessorTest, LogHasARowPerEventAndPerProductivePositionCall) {
     EventLog log;
     MidiFile file = oneTrack(
-        {MidiEvent::meta(0, 0x03, {'x'}), note(0, 0x90, 60, 100), note(10, 0x80, 60, 0)}, 10);
+        {MidiEvent::meta(0, midi::metaTrackName, {'x'}), on(0, 0, 60, 100), off(10, 0, 60, 0)}, 10);
     run(file, &log);
     const std::vector<EventLog::Row>& rows = log.entries();
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_FALSE(rows[0].in.has_value());
-    EXPECT_EQ(rows[0].out, std::vector<MidiEvent>{cc(0, 0, 5, 40)});
+    EXPECT_EQ(rows[0].out, std::vector<MidiEvent>{cc(0, 0, midi::controllerPortamentoTime, 40)});
     EXPECT_EQ(rows[1].out, std::vector<MidiEvent>{*rows[1].in});
-    EXPECT_EQ(rows[2].out, (std::vector<MidiEvent>{cc(0, 0, 65, 1), note(0, 0x90, 60, 100)}));
+    EXPECT_EQ(rows[2].out,
+              (std::vector<MidiEvent>{cc(0, 0, midi::controllerPortamento, 1), on(0, 0, 60, 100)}));
     EXPECT_EQ(rows[3].tick, 10u);
     EXPECT_EQ(rows[3].track, 1u);
 }
 
 TEST(HostNoteLengthsTest, PairsEachNoteOnWithTheNoteOffThatEndsIt) {
-    MidiTrack track{{note(0, 0x90, 60, 100), // 0: ended by 4 (first open C4 ends first)
-                     note(5, 0x90, 60, 100), // 1: ended by 5
-                     note(6, 0x91, 60, 100), // 2: other channel, never ended
-                     note(8, 0x90, 64, 100), // 3: ended by the velocity 0 note-on
-                     note(10, 0x80, 60, 0),  // 4
-                     note(12, 0x80, 60, 0),  // 5
-                     note(15, 0x90, 64, 0),  // 6
-                     note(20, 0x80, 67, 0),  // 7: nothing to end
+    MidiTrack track{{on(0, 0, 60, 100), // 0: ended by 4 (first open C4 ends first)
+                     on(5, 0, 60, 100), // 1: ended by 5
+                     on(6, 1, 60, 100), // 2: other channel, never ended
+                     on(8, 0, 64, 100), // 3: ended by the velocity 0 note-on
+                     off(10, 0, 60, 0), // 4
+                     off(12, 0, 60, 0), // 5
+                     on(15, 0, 64, 0),  // 6
+                     off(20, 0, 67, 0), // 7: nothing to end
                      MidiEvent::meta(20, 0x01, {})},
                     20};
     EXPECT_EQ(noteLengths(track), (std::vector<std::int32_t>{10, 7, 0, 7, 0, 0, 0, 0, 0}));

@@ -1,22 +1,26 @@
 #include "host/render/RollTrack.h"
 
+#include "component/MidiProtocol.h"
+
 #include <gtest/gtest.h>
 
 namespace quorlin::host {
 namespace {
 
 MidiEvent on(std::uint32_t tick, std::uint8_t key, std::uint8_t channel = 0) {
-    return MidiEvent::channelMessage(tick, static_cast<std::uint8_t>(0x90 | channel), key, 100);
+    return MidiEvent::channelMessage(tick, static_cast<std::uint8_t>(midi::statusNoteOn | channel),
+                                     key, 100);
 }
 
 MidiEvent off(std::uint32_t tick, std::uint8_t key, std::uint8_t channel = 0) {
-    return MidiEvent::channelMessage(tick, static_cast<std::uint8_t>(0x80 | channel), key, 64);
+    return MidiEvent::channelMessage(tick, static_cast<std::uint8_t>(midi::statusNoteOff | channel),
+                                     key, 64);
 }
 
 MidiEvent cc(std::uint32_t tick, std::uint8_t controller, std::uint8_t value,
              std::uint8_t channel = 0) {
-    return MidiEvent::channelMessage(tick, static_cast<std::uint8_t>(0xB0 | channel), controller,
-                                     value);
+    return MidiEvent::channelMessage(
+        tick, static_cast<std::uint8_t>(midi::statusController | channel), controller, value);
 }
 
 std::string spans(const RollTrack& roll) {
@@ -28,11 +32,11 @@ std::string spans(const RollTrack& roll) {
 }
 
 TEST(HostRollTrackTest, PairsNoteOffsWithTheOldestOpenNoteOfTheirChannelAndKey) {
-    MidiTrack track{{MidiEvent::meta(0, 0x03, {'L', 'e', 'a', 'd'}),
-                     MidiEvent::meta(0, 0x03, {'x'}), on(0, 60), on(10, 60), on(10, 60, 2),
-                     off(15, 62), off(20, 60), MidiEvent::channelMessage(30, 0x90, 60, 0),
-                     off(40, 60, 2), on(50, 64)},
-                    90};
+    MidiTrack track{
+        {MidiEvent::meta(0, 0x03, {'L', 'e', 'a', 'd'}), MidiEvent::meta(0, 0x03, {'x'}), on(0, 60),
+         on(10, 60), on(10, 60, 2), off(15, 62), off(20, 60),
+         MidiEvent::channelMessage(30, MidiEvent::noteOn, 60, 0), off(40, 60, 2), on(50, 64)},
+        90};
     RollTrack roll = RollTrack::read(track);
     EXPECT_EQ(roll.name, "Lead");
     EXPECT_EQ(roll.channels, 0b101);
