@@ -1,6 +1,6 @@
 #include "host/render/SkinDocument.h"
-#include "host/render/Base64.h"
 #include "host/HostError.h"
+#include "host/render/Base64.h"
 #include "host/render/SkinPreview.h"
 
 #include <gtest/gtest.h>
