@@ -3,27 +3,40 @@
 
 PRESETS_NATIVE := native sanitize
 PRESETS_WINDOWS := win32 win64
-PACKAGES := cmake ninja-build g++ libgtest-dev libbenchmark-dev \
-	g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 \
-	wine wine32:i386 wine64 libxml2-utils pngcheck python3-mido python3-pil \
+# The native build alone: what `make demo` and `make install` need (the configure step also
+# reads the unit-test and benchmark frameworks).
+DEMO_PACKAGES := cmake ninja-build g++ libgtest-dev libbenchmark-dev
+# Everything the test suites, the cross builds, the fuzzers and `make listen` add.
+TEST_PACKAGES := g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 \
+	wine wine32:i386 wine64 libxml2-utils libxml2-dev pngcheck python3-mido python3-pil \
 	valgrind clang libclang-rt-14-dev fluidsynth timgm6mb-soundfont python3-numpy \
 	pkg-config lv2-dev liblilv-dev lilv-utils sordi jackd2 jalv python3-jack-client \
-	lv2-examples x42-plugins \
-	clang-format flake8
+	lv2-examples x42-plugins clang-format flake8
+PACKAGES := $(DEMO_PACKAGES) $(TEST_PACKAGES)
+PREFIX ?= /usr/local
 
-.PHONY: all test demo bench fuzz memcheck listen format toolchain native win32 win64 sanitize clean
+.PHONY: all test demo install bench fuzz memcheck listen format toolchain demo-toolchain native win32 \
+	win64 sanitize clean
 
 all: test
 
 toolchain:
 	@PACKAGES="$(PACKAGES)" sh cmake/install-toolchain.sh
 
+demo-toolchain:
+	@PACKAGES="$(DEMO_PACKAGES)" sh cmake/install-toolchain.sh
+
 test: toolchain
 	@sh cmake/test-presets.sh $(PRESETS_NATIVE) $(PRESETS_WINDOWS) memcheck fuzz-smoke
 
-demo: toolchain
+demo: demo-toolchain
 	@cmake --preset native >/dev/null && cmake --build --preset native --target quorlin quorlin-host
-	@./build/native/quorlin-host demo
+	@./build/native/quorlin-host demo --force
+
+# quorlin-host in $(PREFIX)/bin, the plug-in it loads in $(PREFIX)/lib/quorlin.
+install: demo-toolchain
+	@cmake --preset native >/dev/null && cmake --build --preset native
+	@cmake --install build/native --prefix $(PREFIX)
 
 # What one event costs, against the host's own cost, and the end-to-end rate.
 bench: toolchain

@@ -58,7 +58,7 @@ def main():
     host_times = []
     for _ in range(options.host_runs):
         seconds, said = timed([options.host, "process", source, "-o", host_output,
-                               "--speed", SPEED])
+                               "--speed", SPEED, "--force"])
         host_times.append(seconds)
     counted = re.search(r"(\d+) events in, (\d+) out", said)
     if counted is None or int(counted.group(1)) != options.events:

@@ -23,6 +23,7 @@ inline constexpr std::int32_t statusKindMask = 0xF0;
 inline constexpr std::int32_t channelMask = 0x0F;
 inline constexpr std::int32_t channelCount = 16;
 inline constexpr std::int32_t dataMax = 127;
+inline constexpr std::int32_t dataMask = 0x7F;
 
 // Controllers.
 inline constexpr std::int32_t controllerPortamentoTime = 5;
@@ -32,7 +33,11 @@ inline constexpr std::int32_t portamentoOff = 0;
 
 // Meta event types of Standard MIDI Files.
 inline constexpr std::int32_t metaText = 0x01;
+inline constexpr std::int32_t metaCopyright = 0x02;
 inline constexpr std::int32_t metaTrackName = 0x03;
+inline constexpr std::int32_t metaInstrumentName = 0x04;
+inline constexpr std::int32_t metaLyric = 0x05;
+inline constexpr std::int32_t metaMarker = 0x06;
 inline constexpr std::int32_t metaEndOfTrack = 0x2F;
 inline constexpr std::int32_t metaTempo = 0x51;
 inline constexpr std::int32_t metaTimeSignature = 0x58;

@@ -9,7 +9,7 @@
 set -u
 # The fuzzer logs carry raw input bytes; read them as bytes.
 export LC_ALL=C
-usage="usage: $0 [--smoke | --seconds N] [call_sequence] [decimal_text]"
+usage="usage: $0 [--smoke | --seconds N] [call_sequence] [decimal_text] [midi_file]"
 seconds=600
 case "${1:-}" in
     --smoke)
@@ -21,10 +21,10 @@ case "${1:-}" in
         shift 2 ;;
     -*) echo "$usage"; exit 2 ;;
 esac
-targets="${*:-call_sequence decimal_text}"
+targets="${*:-call_sequence decimal_text midi_file}"
 for target in $targets; do
     case "$target" in
-        call_sequence | decimal_text) ;;
+        call_sequence | decimal_text | midi_file) ;;
         *) echo "$usage"; exit 2 ;;
     esac
 done
@@ -41,7 +41,8 @@ if ! command -v clang++ >/dev/null 2>&1; then
 fi
 if ! cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
         -DCMAKE_CXX_COMPILER=clang++ -DQUORLIN_FUZZ=ON >"$build.configure.log" 2>&1 ||
-    ! cmake --build "$build" --target call_sequence_fuzzer decimal_text_fuzzer; then
+    ! cmake --build "$build" --target call_sequence_fuzzer decimal_text_fuzzer \
+        midi_file_fuzzer; then
     [ -f "$build.configure.log" ] && tail -20 "$build.configure.log"
     echo "fuzz: 0 passed, $count failed"
     exit 1

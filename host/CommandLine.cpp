@@ -2,7 +2,8 @@
 
 #include "host/HostError.h"
 
-#include <vector>
+#include <algorithm>
+#include <charconv>
 
 namespace quorlin::host {
 
@@ -10,33 +11,231 @@ namespace {
 
 using Command = CommandLine::Command;
 
-struct CommandName {
+// One option of a command: its spellings, whether it takes a value, and what it sets.
+struct OptionRule {
     const char* name;
-    Command command;
+    const char* alias; // may be null
+    bool takesValue;
+    void (*take)(CommandLine& line, const std::string& value, const std::string& spelled);
 };
 
-constexpr CommandName commandNames[] = {{"info", Command::Info},
-                                        {"process", Command::Process},
-                                        {"demo", Command::Demo},
-                                        {"skin", Command::Skin},
-                                        {"help", Command::Help}};
+constexpr OptionRule outputOption{
+    "--output", "-o", true,
+    [](CommandLine& line, const std::string& value, const std::string&) { line.output = value; }};
+constexpr OptionRule svgOption{
+    "--svg", nullptr, true,
+    [](CommandLine& line, const std::string& value, const std::string&) { line.svg = value; }};
+constexpr OptionRule speedOption{
+    "--speed", nullptr, true, [](CommandLine& line, const std::string& value, const std::string&) {
+        checkSpeed(value);
+        line.speed = value;
+    }};
+constexpr OptionRule logOption{
+    "--log", nullptr, false,
+    [](CommandLine& line, const std::string&, const std::string&) { line.log = true; }};
+constexpr OptionRule forceOption{
+    "--force", "-f", false,
+    [](CommandLine& line, const std::string&, const std::string&) { line.force = true; }};
+constexpr OptionRule channelsOption{
+    "--channels", nullptr, true,
+    [](CommandLine& line, const std::string& value, const std::string& spelled) {
+        line.choice.chooseChannels(value, spelled);
+    }};
+constexpr OptionRule tracksOption{
+    "--tracks", nullptr, true,
+    [](CommandLine& line, const std::string& value, const std::string& spelled) {
+        line.choice.chooseTracks(value, spelled);
+    }};
+constexpr OptionRule barsOption{
+    "--bars", nullptr, true,
+    [](CommandLine& line, const std::string& value, const std::string& spelled) {
+        std::uint32_t first = 0;
+        std::uint32_t last = 0;
+        const char* end = value.data() + value.size();
+        auto [dash, firstError] = std::from_chars(value.data(), end, first);
+        bool good = firstError == std::errc() && dash != end && *dash == '-';
+        if (good) {
+            auto [stop, lastError] = std::from_chars(dash + 1, end, last);
+            good = lastError == std::errc() && stop == end;
+        }
+        if (!good || first < 1 || last < first) {
+            throw usageError("option " + spelled + " takes FROM-TO, bar numbers from 1, e.g. 9-16");
+        }
+        line.bars = std::make_pair(first, last);
+    }};
+constexpr OptionRule outDirOption{"--out-dir", nullptr, true,
+                                  [](CommandLine& line, const std::string& value,
+                                     const std::string&) { line.outputDirectory = value; }};
+constexpr OptionRule outOption{"--out", nullptr, true,
+                               [](CommandLine& line, const std::string& value, const std::string&) {
+                                   line.outputDirectory = value;
+                               }};
+constexpr OptionRule pluginOption{"--plugin", nullptr, true,
+                                  [](CommandLine& line, const std::string& value,
+                                     const std::string&) { line.pluginPath = value; }};
 
-const char* nameOf(Command command) {
-    for (const CommandName& entry : commandNames) {
-        if (entry.command == command) {
-            return entry.name;
+constexpr OptionRule processOptions[] = {outputOption, outDirOption,   svgOption,
+                                         barsOption,   speedOption,    logOption,
+                                         forceOption,  channelsOption, tracksOption};
+constexpr OptionRule demoOptions[] = {outputOption, svgOption, barsOption, speedOption,
+                                      forceOption};
+constexpr OptionRule skinOptions[] = {outOption};
+constexpr OptionRule globalOptions[] = {pluginOption};
+
+// A command: its name, its options, its operands and its help.
+struct CommandRule {
+    const char* name;
+    Command command;
+    std::span<const OptionRule> options;
+    std::size_t maxOperands;
+    const char* help;
+    // Checks what belongs together once the whole line is read.
+    void (*finish)(CommandLine& line, std::vector<std::string>& operands);
+};
+
+void finishProcess(CommandLine& line, std::vector<std::string>& operands) {
+    if (operands.empty()) {
+        throw usageError("process needs an input file");
+    }
+    line.inputs = std::move(operands);
+    bool toDirectory = !line.outputDirectory.empty();
+    if (toDirectory && !line.output.empty()) {
+        throw usageError("give either -o OUT.mid or --out-dir DIR, not both");
+    }
+    if (!toDirectory && line.output.empty()) {
+        throw usageError("process needs an output file (-o OUT.mid)");
+    }
+    if (!toDirectory && line.inputs.size() > 1) {
+        throw usageError("several input files need --out-dir DIR");
+    }
+    if (toDirectory && !line.svg.empty()) {
+        throw usageError("--svg draws one file; leave it out with --out-dir");
+    }
+    if (line.bars && line.svg.empty()) {
+        throw usageError("--bars chooses what --svg draws; give --svg FILE");
+    }
+    if (line.svg == "-" || (line.output == "-" && line.log)) {
+        throw usageError("only the MIDI file can go to standard output, without --log");
+    }
+}
+
+void finishDemo(CommandLine& line, std::vector<std::string>&) {
+    if (line.output.empty()) {
+        line.output = "quorlin-demo.mid";
+    }
+}
+
+void finishSkin(CommandLine& line, std::vector<std::string>&) {
+    if (line.outputDirectory.empty()) {
+        throw usageError("skin needs an output directory (--out DIR)");
+    }
+}
+
+void finishNothing(CommandLine&, std::vector<std::string>&) {}
+
+void finishHelp(CommandLine& line, std::vector<std::string>& operands);
+
+constexpr CommandRule commandRules[] = {
+    {"info",
+     Command::Info,
+     {},
+     0,
+     "  info                          vendor, classes, module information and\n"
+     "                                parameters of the plug-in\n",
+     finishNothing},
+    {"process", Command::Process, processOptions, 65535,
+     "  process IN.mid... (-o OUT.mid | --out-dir DIR)\n"
+     "          [--speed N|Off] [--channels LIST] [--tracks LIST]\n"
+     "          [--log] [--svg FILE] [--force]\n"
+     "                                run every chosen channel of every chosen\n"
+     "                                track through its own plug-in instance.\n"
+     "                                IN or OUT may be - for standard input or\n"
+     "                                output; several inputs go to DIR/<name>.\n"
+     "      --speed N|Off             the portamento speed (0..127, or Off:\n"
+     "                                controller 5 is not sent)\n"
+     "      --channels LIST           channels through the plug-in, e.g. 1-9,11-16\n"
+     "                                or all (default: all but drum channel 10)\n"
+     "      --tracks LIST             tracks through the plug-in, from 1 (default:\n"
+     "                                all); other events pass untouched\n"
+     "      --log                     print what went in and what came out\n"
+     "      --svg FILE                draw the result as a piano roll per track\n"
+     "      --bars FROM-TO            draw only those bars, e.g. 9-16\n"
+     "      -f, --force               replace existing output files\n",
+     finishProcess},
+    {"demo", Command::Demo, demoOptions, 0,
+     "  demo [-o FILE] [--speed N|Off] [--svg FILE] [--force]\n"
+     "                                run a built-in phrase and print the table\n"
+     "                                (writes quorlin-demo.mid by default)\n",
+     finishDemo},
+    {"skin", Command::Skin, skinOptions, 0,
+     "  skin --out DIR                write the skin description, its bitmaps and\n"
+     "                                preview.html showing both views\n",
+     finishSkin},
+    {"help",
+     Command::Help,
+     {},
+     1,
+     "  help [COMMAND]                this text, or one command's\n",
+     finishHelp},
+};
+
+const CommandRule* findCommand(const std::string& name) {
+    for (const CommandRule& rule : commandRules) {
+        if (name == rule.name) {
+            return &rule;
         }
     }
-    return "?";
+    return nullptr;
+}
+
+const CommandRule& ruleOf(Command command) {
+    for (const CommandRule& rule : commandRules) {
+        if (rule.command == command) {
+            return rule;
+        }
+    }
+    return commandRules[0];
+}
+
+void finishHelp(CommandLine& line, std::vector<std::string>& operands) {
+    if (!operands.empty()) {
+        const CommandRule* topic = findCommand(operands.front());
+        if (topic == nullptr) {
+            throw usageError("unknown command '" + operands.front() + "'");
+        }
+        line.helpTopic = topic->command;
+    }
+}
+
+const OptionRule* findOption(std::span<const OptionRule> options, const std::string& name) {
+    for (const OptionRule& option : options) {
+        if (name == option.name || (option.alias != nullptr && name == option.alias)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+// Whether any command takes `name` with a value: such an option's next argument is its value.
+bool anyTakesValue(const std::string& name) {
+    if (const OptionRule* global = findOption(globalOptions, name)) {
+        return global->takesValue;
+    }
+    for (const CommandRule& rule : commandRules) {
+        if (const OptionRule* option = findOption(rule.options, name)) {
+            return option->takesValue;
+        }
+    }
+    return false;
 }
 
 // Splits "--name=value" so both spellings of an option with a value are taken.
-struct Option {
+struct Spelled {
     std::string name;
     std::optional<std::string> inlineValue;
 };
 
-Option splitOption(const std::string& argument) {
+Spelled splitOption(const std::string& argument) {
     std::size_t equals = argument.find('=');
     if (argument.rfind("--", 0) == 0 && equals != std::string::npos) {
         return {argument.substr(0, equals), argument.substr(equals + 1)};
@@ -44,156 +243,148 @@ Option splitOption(const std::string& argument) {
     return {argument, std::nullopt};
 }
 
+bool isOption(const std::string& argument) {
+    return argument.size() > 1 && argument[0] == '-';
+}
+
+// The command word: the first argument that is neither an option nor an option's value.
+const CommandRule* commandOf(std::span<const std::string> arguments) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        Spelled spelled = splitOption(arguments[i]);
+        if (!isOption(arguments[i])) {
+            const CommandRule* rule = findCommand(arguments[i]);
+            if (rule == nullptr) {
+                throw usageError("unknown command '" + arguments[i] + "'");
+            }
+            return rule;
+        }
+        if (!spelled.inlineValue && anyTakesValue(spelled.name)) {
+            ++i;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
-const char* CommandLine::usage() {
-    return "Usage: quorlin-host [--plugin PATH] COMMAND [OPTIONS]\n"
-           "\n"
-           "Loads the Quorlin MIDI plug-in and drives it as a sequencer does.\n"
-           "\n"
-           "Commands:\n"
-           "  info                          vendor, classes, module information and\n"
-           "                                parameters of the plug-in\n"
-           "  process IN.mid -o OUT.mid     run every track that holds notes through its\n"
-           "          [--speed N|Off]       own plug-in instance; --speed sets the\n"
-           "          [--log]               portamento speed, --log prints what went in\n"
-           "          [--svg FILE]          and what came out, --svg draws the result as\n"
-           "                                a piano roll per track\n"
-           "  demo [-o FILE] [--speed N|Off] [--svg FILE]\n"
-           "                                run a built-in phrase and print the table\n"
-           "                                (writes quorlin-demo.mid by default)\n"
-           "  skin --out DIR                write the skin description, its bitmaps and\n"
-           "                                preview.html showing both views\n"
-           "\n"
-           "Options:\n"
-           "  --plugin PATH                 the plug-in library to load (default: the\n"
-           "                                one beside this program)\n"
-           "  -h, --help                    show this text\n";
+void checkSpeed(const std::string& text) {
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    bool number = error == std::errc() && end == text.data() + text.size();
+    if (text != "Off" && !(number && value >= -1 && value <= 127)) {
+        throw usageError("--speed must be Off or 0..127, not '" + text + "'");
+    }
+}
+
+std::string CommandLine::usage(std::optional<Command> topic) {
+    if (topic && *topic != Command::Help && *topic != Command::Version) {
+        return std::string("Usage: quorlin-host [--plugin PATH] ") + ruleOf(*topic).name +
+               " [OPTIONS]\n\n" + ruleOf(*topic).help;
+    }
+    std::string text = "Usage: quorlin-host [--plugin PATH] COMMAND [OPTIONS]\n"
+                       "\n"
+                       "Loads the Quorlin MIDI plug-in and drives it as a sequencer does.\n"
+                       "\n"
+                       "Commands:\n";
+    for (const CommandRule& rule : commandRules) {
+        text += rule.help;
+    }
+    text += "\n"
+            "Options:\n"
+            "  --plugin PATH                 the plug-in library to load (default: the\n"
+            "                                one installed with this program)\n"
+            "  --version                     the program's and the plug-in's version\n"
+            "  -h, --help                    show this text, or with a command its own\n";
+    return text;
 }
 
 CommandLine CommandLine::parse(std::span<const std::string> arguments) {
     CommandLine line;
-    bool commandGiven = false;
-    bool outputGiven = false;
-    bool outputDirectoryGiven = false;
-    bool svgGiven = false;
-    bool pluginGiven = false;
-    std::vector<std::string> operands;
-
-    // Asking for help is answered whatever else the line holds.
-    for (const std::string& argument : arguments) {
-        if (argument == "-h" || argument == "--help") {
-            return line;
+    bool helpWanted = std::any_of(arguments.begin(), arguments.end(),
+                                  [](const std::string& a) { return a == "-h" || a == "--help"; });
+    bool versionWanted =
+        std::find(arguments.begin(), arguments.end(), "--version") != arguments.end();
+    const CommandRule* rule = nullptr;
+    try {
+        rule = commandOf(arguments);
+    } catch (const HostError&) {
+        if (!helpWanted && !versionWanted) {
+            throw;
         }
     }
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        Option option = splitOption(arguments[i]);
-        auto value = [&]() -> std::string {
-            if (option.inlineValue) {
-                return *option.inlineValue;
-            }
-            if (i + 1 >= arguments.size()) {
-                throw usageError("option " + option.name + " needs a value");
-            }
-            return arguments[++i];
-        };
-        auto noValue = [&]() {
-            if (option.inlineValue) {
-                throw usageError("option " + option.name + " takes no value");
-            }
-        };
-        if (option.name == "--plugin") {
-            line.pluginPath = value();
-            pluginGiven = true;
-        } else if (option.name == "-o" || option.name == "--output") {
-            line.output = value();
-            outputGiven = true;
-        } else if (option.name == "--out") {
-            line.outputDirectory = value();
-            outputDirectoryGiven = true;
-        } else if (option.name == "--svg") {
-            line.svg = value();
-            svgGiven = true;
-        } else if (option.name == "--speed") {
-            line.speed = value();
-        } else if (option.name == "--log") {
-            noValue();
-            line.log = true;
-        } else if (option.name.size() > 1 && option.name[0] == '-') {
-            throw usageError("unknown option '" + option.name + "'");
-        } else if (!commandGiven) {
-            bool known = false;
-            for (const CommandName& entry : commandNames) {
-                if (arguments[i] == entry.name) {
-                    line.command = entry.command;
-                    known = true;
-                }
-            }
-            if (!known) {
-                throw usageError("unknown command '" + arguments[i] + "'");
-            }
-            commandGiven = true;
-        } else {
-            operands.push_back(arguments[i]);
+    // Asking for help or the version is answered whatever else the line holds.
+    if (helpWanted) {
+        if (rule != nullptr && rule->command != Command::Help) {
+            line.helpTopic = rule->command;
         }
+        return line;
     }
-
-    if (!commandGiven) {
+    if (versionWanted) {
+        line.command = Command::Version;
+        for (std::size_t i = 0; i < arguments.size(); ++i) {
+            if (arguments[i] == "--plugin" && i + 1 < arguments.size()) {
+                line.pluginPath = arguments[i + 1];
+            } else if (arguments[i].rfind("--plugin=", 0) == 0) {
+                line.pluginPath = arguments[i].substr(9);
+            }
+        }
+        return line;
+    }
+    if (rule == nullptr) {
         throw usageError("no command given");
     }
-    auto refuse = [&](bool given, const char* option) {
-        if (given) {
-            throw usageError(std::string("option ") + option + " does not apply to '" +
-                             nameOf(line.command) + "'");
+    line.command = rule->command;
+
+    std::vector<std::string> operands;
+    std::vector<std::string> given;
+    bool commandSeen = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (!isOption(arguments[i])) {
+            if (commandSeen) {
+                operands.push_back(arguments[i]);
+            }
+            commandSeen = true;
+            continue;
         }
-    };
-    bool wantsInput = line.command == Command::Process;
-    if (operands.size() > (wantsInput ? 1u : 0u)) {
+        Spelled spelled = splitOption(arguments[i]);
+        const OptionRule* option = findOption(globalOptions, spelled.name);
+        if (option == nullptr) {
+            option = findOption(rule->options, spelled.name);
+        }
+        if (option == nullptr) {
+            if (anyTakesValue(spelled.name) || findOption(processOptions, spelled.name) ||
+                findOption(demoOptions, spelled.name) || findOption(skinOptions, spelled.name)) {
+                throw usageError("option " + spelled.name + " does not apply to '" + rule->name +
+                                 "'");
+            }
+            throw usageError("unknown option '" + spelled.name + "'");
+        }
+        std::string value;
+        if (option->takesValue) {
+            if (spelled.inlineValue) {
+                value = *spelled.inlineValue;
+            } else if (i + 1 < arguments.size()) {
+                value = arguments[++i];
+            } else {
+                throw usageError("option " + spelled.name + " needs a value");
+            }
+            if (value.empty()) {
+                throw usageError("option " + spelled.name + " needs a value, not an empty one");
+            }
+        } else if (spelled.inlineValue) {
+            throw usageError("option " + spelled.name + " takes no value");
+        }
+        option->take(line, value, spelled.name);
+    }
+    if (operands.size() > rule->maxOperands) {
         throw usageError("unexpected argument '" + operands.back() + "'");
     }
-    switch (line.command) {
-    case Command::Help:
-        break;
-    case Command::Info:
-        refuse(outputGiven, "-o");
-        refuse(outputDirectoryGiven, "--out");
-        refuse(line.speed.has_value(), "--speed");
-        refuse(line.log, "--log");
-        refuse(svgGiven, "--svg");
-        break;
-    case Command::Process:
-        refuse(outputDirectoryGiven, "--out");
-        if (operands.empty()) {
-            throw usageError("process needs an input file");
-        }
-        line.input = operands.front();
-        if (!outputGiven) {
-            throw usageError("process needs an output file (-o OUT.mid)");
-        }
-        break;
-    case Command::Demo:
-        refuse(outputDirectoryGiven, "--out");
-        refuse(line.log, "--log");
-        if (!outputGiven) {
-            line.output = "quorlin-demo.mid";
-        }
-        break;
-    case Command::Skin:
-        refuse(outputGiven, "-o");
-        refuse(line.speed.has_value(), "--speed");
-        refuse(line.log, "--log");
-        refuse(svgGiven, "--svg");
-        if (!outputDirectoryGiven) {
-            throw usageError("skin needs an output directory (--out DIR)");
-        }
-        break;
-    }
-    if ((outputGiven && line.output.empty()) || (pluginGiven && line.pluginPath.empty()) ||
-        (outputDirectoryGiven && line.outputDirectory.empty()) || (svgGiven && line.svg.empty()) ||
-        (line.command == Command::Process && line.input.empty())) {
+    rule->finish(line, operands);
+    if (std::any_of(line.inputs.begin(), line.inputs.end(),
+                    [](const std::string& input) { return input.empty(); })) {
         throw usageError("empty file name");
     }
-    if (svgGiven && line.svg == line.output) {
+    if (!line.svg.empty() && line.svg == line.output) {
         throw usageError("the piano roll and the MIDI file need different names");
     }
     return line;

@@ -1,27 +1,43 @@
 #pragma once
 
+#include "host/ChannelChoice.h"
+
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quorlin::host {
 
 // The parsed arguments of one run. Parsing throws a usage HostError for anything it cannot
-// take: unknown options, missing values or operands, options that do not fit the command.
+// take: unknown options, missing values or operands, options that do not fit the command. Each
+// command's options are listed in one table in CommandLine.cpp, with its own help text.
 struct CommandLine {
-    enum class Command { Help, Info, Process, Demo, Skin };
+    enum class Command { Help, Version, Info, Process, Demo, Skin };
 
     Command command = Command::Help;
-    std::string pluginPath; // empty: the library beside the program
-    std::string input;
-    std::string output;
+    // For Help: the command whose help was asked for, or none for the program's.
+    std::optional<Command> helpTopic;
+    std::string pluginPath;          // empty: the library the program finds by itself
+    std::vector<std::string> inputs; // "-" is standard input
+    std::string output;              // "-" is standard output
     std::string outputDirectory;
     std::string svg; // empty: no piano roll
     std::optional<std::string> speed;
+    ChannelChoice choice;
+    // --bars FROM-TO: the bars the piano roll shows, from 1, both included.
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> bars;
     bool log = false;
+    bool force = false;
 
     static CommandLine parse(std::span<const std::string> arguments);
-    static const char* usage();
+    // The program's help, or one command's.
+    static std::string usage(std::optional<Command> topic = std::nullopt);
 };
+
+// "Off", -1 or 0..127, as the plug-in's speed parameter takes it; a usage error otherwise.
+void checkSpeed(const std::string& text);
 
 } // namespace quorlin::host

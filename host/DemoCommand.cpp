@@ -2,9 +2,12 @@
 
 #include "host/DemoPhrase.h"
 #include "host/FileAccess.h"
-#include "host/MidiProcessor.h"
-#include "host/PianoRoll.h"
-#include "host/PluginLibrary.h"
+#include "host/plugin/MidiProcessor.h"
+#include "host/plugin/PluginLibrary.h"
+#include "host/render/PianoRoll.h"
+
+#include <string>
+#include <vector>
 
 namespace quorlin::host {
 
@@ -15,6 +18,11 @@ constexpr const char* demoSpeed = "40";
 } // namespace
 
 void runDemoCommand(const CommandLine& line, std::ostream& out) {
+    std::vector<std::string> outputs{line.output};
+    if (!line.svg.empty()) {
+        outputs.push_back(line.svg);
+    }
+    checkOutputs({}, outputs, line.force);
     PluginLibrary library(pluginPathOf(line));
     std::string speed = line.speed.value_or(demoSpeed);
     EventLog log;
@@ -27,7 +35,8 @@ void runDemoCommand(const CommandLine& line, std::ostream& out) {
         PianoRoll roll("Quorlin demo",
                        "A legato run, detached notes, a chord and a repeated key through the "
                        "plug-in, portamento speed " +
-                           speed);
+                           speed,
+                       barsOf(line));
         picture = roll.svg(result);
         files.push_back({line.svg, bytesOf(picture)});
     }

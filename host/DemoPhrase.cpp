@@ -1,5 +1,7 @@
 #include "host/DemoPhrase.h"
 
+#include "component/MidiProtocol.h"
+
 #include <algorithm>
 #include <string>
 
@@ -29,10 +31,10 @@ constexpr Note notes[] = {
 MidiFile demoPhrase() {
     MidiTrack track;
     std::string name = "Quorlin demo";
-    track.events.push_back(MidiEvent::meta(0, 0x03, {name.begin(), name.end()}));
+    track.events.push_back(MidiEvent::meta(0, midi::metaTrackName, {name.begin(), name.end()}));
     // 120 beats per minute.
     track.events.push_back(MidiEvent::meta(0, MidiEvent::tempoType, {0x07, 0xA1, 0x20}));
-    track.events.push_back(MidiEvent::meta(0, 0x58, {4, 2, 24, 8}));
+    track.events.push_back(MidiEvent::meta(0, midi::metaTimeSignature, {4, 2, 24, 8}));
 
     std::vector<MidiEvent> noteEvents;
     for (const Note& note : notes) {

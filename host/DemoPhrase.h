@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/MidiFile.h"
+#include "host/midi/MidiFile.h"
 
 namespace quorlin::host {
 

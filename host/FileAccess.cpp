@@ -2,6 +2,7 @@
 
 #include "host/HostError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
@@ -11,6 +12,11 @@
 #include <memory>
 #include <system_error>
 #include <vector>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace quorlin::host {
 
@@ -89,7 +95,117 @@ std::span<const std::uint8_t> bytesOf(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-void writeFilesAtomically(std::span<const OutputFile> files) {
+namespace {
+
+// The file a path names, for comparisons: the same for every spelling of it and for links to it.
+fs::path identityOf(const std::string& path) {
+    std::error_code error;
+    fs::path canonical = fs::weakly_canonical(fs::absolute(path, error), error);
+    return error ? fs::path(path).lexically_normal() : canonical;
+}
+
+bool sameFile(const std::string& left, const std::string& right) {
+    std::error_code error;
+    if (fs::exists(left, error) && fs::exists(right, error)) {
+        bool same = fs::equivalent(left, right, error);
+        if (!error) {
+            return same;
+        }
+    }
+    return identityOf(left) == identityOf(right);
+}
+
+bool isStandardStream(const std::string& path) {
+    return path == standardStream;
+}
+
+} // namespace
+
+void checkOutputs(std::span<const std::string> inputs, std::span<const std::string> outputs,
+                  bool replace) {
+    std::error_code error;
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const std::string& output = outputs[i];
+        if (isStandardStream(output)) {
+            continue;
+        }
+        for (const std::string& input : inputs) {
+            if (!isStandardStream(input) && sameFile(input, output)) {
+                throw HostError("refusing to write '" + output + "': it is the input file '" +
+                                input + "'");
+            }
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (!isStandardStream(outputs[j]) && sameFile(outputs[j], output)) {
+                throw HostError("refusing to write '" + output + "' twice in one run (also '" +
+                                outputs[j] + "')");
+            }
+        }
+        if (fs::is_directory(output, error)) {
+            throw HostError("cannot write '" + output + "': it is a directory");
+        }
+        if (!replace && fs::exists(fs::symlink_status(output, error))) {
+            throw HostError("refusing to replace '" + output +
+                            "': it exists (--force replaces it)");
+        }
+    }
+}
+
+std::vector<std::uint8_t> readFileStartingWith(const std::string& path, std::string_view magic,
+                                               std::size_t limit) {
+    bool standard = isStandardStream(path);
+    std::string name = standard ? "standard input" : "'" + path + "'";
+    std::error_code error;
+    if (!standard && fs::is_directory(path, error)) {
+        throw HostError("cannot read " + name + ": it is a directory");
+    }
+    FileHandle owned(standard ? nullptr : std::fopen(path.c_str(), "rb"));
+    std::FILE* file = standard ? stdin : owned.get();
+    if (file == nullptr) {
+        throw HostError("cannot read " + name + ": " + reason());
+    }
+#if defined(_WIN32)
+    if (standard) {
+        _setmode(_fileno(stdin), _O_BINARY);
+    }
+#endif
+    std::vector<std::uint8_t> bytes(magic.size());
+    std::size_t count = std::fread(bytes.data(), 1, bytes.size(), file);
+    if (std::ferror(file)) {
+        throw HostError("cannot read " + name + ": " + reason());
+    }
+    if (count < magic.size() || !std::equal(magic.begin(), magic.end(), bytes.begin())) {
+        throw HostError((standard ? "standard input" : path) + ": not a MIDI file (no " +
+                        std::string(magic) + " header at the start)");
+    }
+    std::uint8_t block[1 << 16];
+    while ((count = std::fread(block, 1, sizeof block, file)) > 0) {
+        if (bytes.size() + count > limit) {
+            throw HostError((standard ? "standard input" : path) + ": larger than " +
+                            std::to_string(limit >> 20) + " MiB, the most this program reads");
+        }
+        bytes.insert(bytes.end(), block, block + count);
+    }
+    if (std::ferror(file)) {
+        throw HostError("cannot read " + name + ": " + reason());
+    }
+    return bytes;
+}
+
+void writeStandardOutput(std::span<const std::uint8_t> bytes) {
+#if defined(_WIN32)
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
+        std::fflush(stdout) != 0) {
+        throw HostError("cannot write to standard output: " + reason());
+    }
+}
+
+void writeFilesAtomically(std::span<const OutputFile> files, const MoveIntoPlace& moveGiven) {
+    MoveIntoPlace move = moveGiven ? moveGiven
+                                   : [](const fs::path& from, const fs::path& to,
+                                        std::error_code& error) { fs::rename(from, to, error); };
     std::error_code error;
     for (const OutputFile& file : files) {
         if (fs::is_directory(file.path, error)) {
@@ -97,32 +213,69 @@ void writeFilesAtomically(std::span<const OutputFile> files) {
         }
     }
     std::vector<fs::path> temporaries;
-    auto discardTemporaries = [&temporaries] {
+    auto discard = [](std::vector<fs::path>& paths) {
         std::error_code ignored;
-        for (const fs::path& temporary : temporaries) {
-            fs::remove(temporary, ignored);
+        for (const fs::path& path : paths) {
+            if (!path.empty()) {
+                fs::remove(path, ignored);
+            }
         }
+        paths.clear();
     };
     for (const OutputFile& file : files) {
         fs::path target(file.path);
         fs::path temporary = target.parent_path() / temporaryName(target);
         std::string failure = writeWhole(temporary, file.bytes);
         if (!failure.empty()) {
-            discardTemporaries();
+            discard(temporaries);
             throw HostError("cannot write '" + file.path + "': " + failure);
         }
         temporaries.push_back(temporary);
     }
+    // What each target held before, kept as a second link until every new file is in place.
+    std::vector<fs::path> backups(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
-        fs::rename(temporaries[i], files[i].path, error);
+        fs::path target(files[i].path);
+        if (fs::exists(fs::symlink_status(target, error))) {
+            fs::path backup = target.parent_path() / (temporaryName(target) + ".old");
+            fs::create_hard_link(target, backup, error);
+            if (error) {
+                error.clear();
+                fs::copy_file(target, backup, error);
+            }
+            if (error) {
+                std::string message = error.message();
+                discard(temporaries);
+                discard(backups);
+                throw HostError("cannot write '" + files[i].path +
+                                "': cannot keep its old content aside: " + message);
+            }
+            backups[i] = backup;
+        }
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        move(temporaries[i], files[i].path, error);
         if (error) {
             std::string message = error.message();
-            temporaries.erase(temporaries.begin(),
-                              temporaries.begin() + static_cast<std::ptrdiff_t>(i));
-            discardTemporaries();
+            // Put back what the earlier targets held.
+            std::error_code ignored;
+            for (std::size_t j = 0; j < i; ++j) {
+                if (backups[j].empty()) {
+                    fs::remove(files[j].path, ignored);
+                } else {
+                    fs::rename(backups[j], files[j].path, ignored);
+                    backups[j].clear();
+                }
+            }
+            for (std::size_t j = 0; j < i; ++j) {
+                temporaries[j].clear();
+            }
+            discard(temporaries);
+            discard(backups);
             throw HostError("cannot write '" + files[i].path + "': " + message);
         }
     }
+    discard(backups);
 }
 
 } // namespace quorlin::host

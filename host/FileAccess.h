@@ -1,26 +1,49 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace quorlin::host {
+
+// The name that stands for standard input or output.
+inline constexpr std::string_view standardStream = "-";
 
 // Whole-file reads and writes with one-line HostError messages. A write goes to a temporary
 // file in the target's directory that is renamed over the target once complete, so a failed
 // run never leaves a partly written file behind.
 std::vector<std::uint8_t> readFile(const std::string& path);
+// Reads `path` ("-": standard input) after checking that it starts with `magic`, up to `limit`
+// bytes; longer input is refused without being read further.
+std::vector<std::uint8_t> readFileStartingWith(const std::string& path, std::string_view magic,
+                                               std::size_t limit);
 void writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 void writeFileAtomically(const std::string& path, const std::string& text);
+// Writes the bytes to standard output, in binary.
+void writeStandardOutput(std::span<const std::uint8_t> bytes);
 
 // Several files of one run: every one is written to its temporary first and only then are they
-// renamed into place, so a run that cannot write one of them leaves none behind.
+// moved into place. A run that cannot write one of them leaves none behind, and when moving
+// one into place fails, those already moved are put back as they were.
 struct OutputFile {
     std::string path;
     std::span<const std::uint8_t> bytes;
 };
-void writeFilesAtomically(std::span<const OutputFile> files);
+// Moves a finished temporary over its target; replaceable so that a failure can be staged.
+using MoveIntoPlace = std::function<void(const std::filesystem::path& from,
+                                         const std::filesystem::path& to, std::error_code& error)>;
+void writeFilesAtomically(std::span<const OutputFile> files, const MoveIntoPlace& move = {});
 std::span<const std::uint8_t> bytesOf(const std::string& text);
+
+// Refuses, with one HostError line, outputs that are the same file as an input or as each other
+// however they are spelled, and existing outputs unless `replace` is set. "-" is no file.
+void checkOutputs(std::span<const std::string> inputs, std::span<const std::string> outputs,
+                  bool replace);
 
 } // namespace quorlin::host

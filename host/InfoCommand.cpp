@@ -1,10 +1,11 @@
 #include "host/Commands.h"
 
-#include "host/DefaultPluginPath.h"
-#include "host/EventServices.h"
-#include "host/PluginHostContext.h"
-#include "host/PluginInstance.h"
-#include "host/PluginLibrary.h"
+#include "host/HostVersion.h"
+#include "host/plugin/DefaultPluginPath.h"
+#include "host/plugin/EventServices.h"
+#include "host/plugin/PluginHostContext.h"
+#include "host/plugin/PluginInstance.h"
+#include "host/plugin/PluginLibrary.h"
 
 #include <cstdio>
 
@@ -12,6 +13,21 @@ namespace quorlin::host {
 
 std::string pluginPathOf(const CommandLine& line) {
     return line.pluginPath.empty() ? defaultPluginPath() : line.pluginPath;
+}
+
+std::optional<PianoRoll::BarRange> barsOf(const CommandLine& line) {
+    if (!line.bars) {
+        return std::nullopt;
+    }
+    return PianoRoll::BarRange{line.bars->first, line.bars->second};
+}
+
+void runVersionCommand(const CommandLine& line, std::ostream& out) {
+    out << "quorlin-host " << hostVersion << '\n';
+    std::string path = pluginPathOf(line);
+    PluginLibrary library(path);
+    out << "plug-in " << path << ": " << PluginLibrary::fieldText(library.factoryInfo().vendor)
+        << ", class \"" << PluginLibrary::fieldText(library.moduleClass().name) << "\"\n";
 }
 
 void runInfoCommand(const CommandLine& line, std::ostream& out) {

@@ -1,13 +1,13 @@
 #include "host/Commands.h"
 
-#include "host/EventServices.h"
 #include "host/FileAccess.h"
 #include "host/HostError.h"
-#include "host/PluginHostContext.h"
-#include "host/PluginInstance.h"
-#include "host/PluginLibrary.h"
-#include "host/SkinDocument.h"
-#include "host/SkinPreview.h"
+#include "host/plugin/EventServices.h"
+#include "host/plugin/PluginHostContext.h"
+#include "host/plugin/PluginInstance.h"
+#include "host/plugin/PluginLibrary.h"
+#include "host/render/SkinDocument.h"
+#include "host/render/SkinPreview.h"
 
 #include <filesystem>
 #include <map>

@@ -16,7 +16,10 @@ int run(const std::vector<std::string>& arguments) {
     CommandLine line = CommandLine::parse(arguments);
     switch (line.command) {
     case CommandLine::Command::Help:
-        std::cout << CommandLine::usage();
+        std::cout << CommandLine::usage(line.helpTopic);
+        break;
+    case CommandLine::Command::Version:
+        quorlin::host::runVersionCommand(line, std::cout);
         break;
     case CommandLine::Command::Info:
         quorlin::host::runInfoCommand(line, std::cout);

@@ -25,7 +25,8 @@ if [ ! -x "$host" ]; then
 fi
 
 mkdir -p "$out"
-"$host" demo -o "$out/demo-quorlin.mid" --speed "$speed" --svg "$out/demo-quorlin.svg" >/dev/null
+"$host" demo -o "$out/demo-quorlin.mid" --speed "$speed" --svg "$out/demo-quorlin.svg" --force \
+    >/dev/null
 "$python" "$tools/listen.py" --out "$out" --speed "$speed" --program "$program" \
     "$out/demo-quorlin.mid"
 echo

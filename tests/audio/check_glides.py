@@ -17,7 +17,7 @@ import shutil
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "cli"))
+sys.path.insert(0, os.path.join(HERE, "..", "host"))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
 import glide_audio  # noqa: E402
 import hostcheck  # noqa: E402

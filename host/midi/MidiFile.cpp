@@ -1,0 +1,324 @@
+#include "host/midi/MidiFile.h"
+
+#include "component/MidiProtocol.h"
+
+#include <cstdio>
+
+namespace quorlin::host {
+
+namespace {
+
+constexpr std::size_t chunkHeaderSize = 8;
+constexpr std::size_t headerDataSize = 6;
+constexpr std::uint32_t maxQuantity = 0x0FFFFFFF; // four bytes of seven bits
+
+std::string hexByte(std::uint8_t value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", value);
+    return text;
+}
+
+bool hasTag(std::span<const std::uint8_t> bytes, std::size_t at, const char* tag) {
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (bytes[at + i] != static_cast<std::uint8_t>(tag[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::uint32_t bigEndian(std::span<const std::uint8_t> bytes, std::size_t at, std::size_t count) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        value = (value << 8) | bytes[at + i];
+    }
+    return value;
+}
+
+// Reads the events of one track chunk; `offset` counts from the start of the file, so error
+// messages point at the byte a hex viewer shows.
+class TrackReader {
+public:
+    TrackReader(std::span<const std::uint8_t> file, std::size_t begin, std::size_t end,
+                std::size_t trackNumber)
+        : file(file), offset(begin), end(end), trackNumber(trackNumber) {}
+
+    MidiTrack read() {
+        MidiTrack track;
+        // Most events take three or four bytes; reserving avoids regrowth on long tracks.
+        track.events.reserve((end - offset) / 3);
+        std::uint64_t tick = 0;
+        std::uint8_t runningStatus = 0;
+        while (offset < end) {
+            tick += quantity();
+            if (tick > MidiFile::maxTick) {
+                fail("tick " + std::to_string(tick) + " is beyond the supported range");
+            }
+            std::size_t eventStart = offset;
+            std::uint8_t status = byte();
+            if (status < MidiEvent::noteOff) {
+                // Running status: the byte just read is the first data byte.
+                if (runningStatus == 0) {
+                    failAt(eventStart, "data byte " + hexByte(status) + " without a status");
+                }
+                --offset;
+                status = runningStatus;
+            }
+            auto at = static_cast<std::uint32_t>(tick);
+            if (status < MidiEvent::sysExStatus) {
+                runningStatus = status;
+                std::uint8_t data1 = dataByte();
+                std::uint8_t data2 = MidiEvent::hasSecondDataByte(status) ? dataByte() : 0;
+                track.events.push_back(MidiEvent::channelMessage(at, status, data1, data2));
+            } else if (status == MidiEvent::metaStatus) {
+                std::uint8_t type = dataByte();
+                std::vector<std::uint8_t> data = block();
+                if (type == MidiEvent::endOfTrackType) {
+                    // Whatever follows the end of the track is not part of it.
+                    track.endTick = at;
+                    return track;
+                }
+                track.events.push_back(MidiEvent::meta(at, type, std::move(data)));
+            } else if (status == MidiEvent::sysExStatus || status == MidiEvent::escapeStatus) {
+                track.events.push_back(MidiEvent{at, status, 0, 0, block()});
+            } else {
+                failAt(eventStart, "unknown status byte " + hexByte(status));
+            }
+        }
+        // No End of Track event: the track ends with its last event.
+        track.endTick = track.events.empty() ? 0 : track.events.back().tick;
+        return track;
+    }
+
+private:
+    [[noreturn]] void failAt(std::size_t at, const std::string& what) const {
+        throw MidiFileError("track " + std::to_string(trackNumber) + ", byte " +
+                            std::to_string(at) + ": " + what);
+    }
+    [[noreturn]] void fail(const std::string& what) const { failAt(offset, what); }
+
+    std::uint8_t byte() {
+        if (offset >= end) {
+            fail("event runs past the end of the track");
+        }
+        return file[offset++];
+    }
+
+    std::uint8_t dataByte() {
+        std::uint8_t value = byte();
+        if (value >= 0x80) {
+            failAt(offset - 1, "expected a data byte, found " + hexByte(value));
+        }
+        return value;
+    }
+
+    std::uint32_t quantity() {
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i) {
+            std::uint8_t part = byte();
+            value = (value << 7) | (part & 0x7F);
+            if ((part & 0x80) == 0) {
+                return value;
+            }
+        }
+        fail("variable-length number longer than four bytes");
+    }
+
+    std::vector<std::uint8_t> block() {
+        std::size_t lengthAt = offset;
+        std::uint32_t length = quantity();
+        if (length > end - offset) {
+            failAt(lengthAt,
+                   "length " + std::to_string(length) + " runs past the end of the track");
+        }
+        std::vector<std::uint8_t> data(file.begin() + static_cast<std::ptrdiff_t>(offset),
+                                       file.begin() + static_cast<std::ptrdiff_t>(offset + length));
+        offset += length;
+        return data;
+    }
+
+    std::span<const std::uint8_t> file;
+    std::size_t offset;
+    std::size_t end;
+    std::size_t trackNumber;
+};
+
+class Writer {
+public:
+    explicit Writer(std::vector<std::uint8_t>& out) : out(out) {}
+
+    void tag(const char* text) {
+        for (int i = 0; i < 4; ++i) {
+            out.push_back(static_cast<std::uint8_t>(text[i]));
+        }
+    }
+
+    void bigEndian(std::uint32_t value, int count) {
+        for (int i = count - 1; i >= 0; --i) {
+            out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+        }
+    }
+
+    void quantity(std::uint32_t value) {
+        if (value > maxQuantity) {
+            throw MidiFileError("value " + std::to_string(value) +
+                                " does not fit a variable-length number");
+        }
+        std::uint8_t groups[4];
+        int count = 0;
+        do {
+            groups[count++] = static_cast<std::uint8_t>(value & 0x7F);
+            value >>= 7;
+        } while (value != 0);
+        while (count > 1) {
+            out.push_back(groups[--count] | 0x80);
+        }
+        out.push_back(groups[0]);
+    }
+
+    void block(const MidiPayload& data) {
+        if (data.size() > maxQuantity) {
+            throw MidiFileError("an event of " + std::to_string(data.size()) +
+                                " bytes does not fit a variable-length number");
+        }
+        quantity(static_cast<std::uint32_t>(data.size()));
+        for (std::uint8_t byte : data) {
+            out.push_back(byte);
+        }
+    }
+
+    void track(const MidiTrack& track, std::size_t trackNumber) {
+        tag("MTrk");
+        std::size_t lengthAt = out.size();
+        bigEndian(0, 4);
+        std::uint32_t lastTick = 0;
+        std::uint8_t runningStatus = 0;
+        for (const MidiEvent& event : track.events) {
+            if (event.tick < lastTick) {
+                throw MidiFileError("track " + std::to_string(trackNumber) +
+                                    ": events out of tick order at tick " +
+                                    std::to_string(event.tick));
+            }
+            quantity(event.tick - lastTick);
+            lastTick = event.tick;
+            if (event.isChannelMessage()) {
+                if (event.status != runningStatus) {
+                    out.push_back(event.status);
+                    runningStatus = event.status;
+                }
+                out.push_back(event.data1 & midi::dataMask);
+                if (MidiEvent::hasSecondDataByte(event.status)) {
+                    out.push_back(event.data2 & midi::dataMask);
+                }
+                continue;
+            }
+            // Meta and system-exclusive events cancel running status for strict readers.
+            runningStatus = 0;
+            out.push_back(event.status);
+            if (event.isMeta()) {
+                out.push_back(event.metaType() & midi::dataMask);
+            }
+            block(event.payload);
+        }
+        quantity(track.endTick > lastTick ? track.endTick - lastTick : 0);
+        out.push_back(MidiEvent::metaStatus);
+        out.push_back(MidiEvent::endOfTrackType);
+        out.push_back(0);
+        std::size_t bytes = out.size() - lengthAt - 4;
+        // A chunk length has 32 bits; a longer track cannot be written, rather than wrap.
+        if (bytes > std::size_t{0xFFFFFFFF}) {
+            throw MidiFileError("track " + std::to_string(trackNumber) + " is " +
+                                std::to_string(bytes) + " bytes long, more than a chunk can hold");
+        }
+        auto length = static_cast<std::uint32_t>(bytes);
+        for (int i = 0; i < 4; ++i) {
+            out[lengthAt + static_cast<std::size_t>(i)] =
+                static_cast<std::uint8_t>(length >> (8 * (3 - i)));
+        }
+    }
+
+private:
+    std::vector<std::uint8_t>& out;
+};
+
+} // namespace
+
+MidiFile MidiFile::parse(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < chunkHeaderSize || !hasTag(bytes, 0, "MThd")) {
+        throw MidiFileError("not a Standard MIDI File (no MThd header)");
+    }
+    std::uint32_t headerLength = bigEndian(bytes, 4, 4);
+    if (headerLength < headerDataSize) {
+        throw MidiFileError("header chunk of " + std::to_string(headerLength) +
+                            " bytes is too short");
+    }
+    if (headerLength > bytes.size() - chunkHeaderSize) {
+        throw MidiFileError("header chunk runs past the end of the file");
+    }
+    MidiFile file;
+    file.format = static_cast<std::uint16_t>(bigEndian(bytes, 8, 2));
+    std::uint32_t declaredTracks = bigEndian(bytes, 10, 2);
+    file.division = static_cast<std::uint16_t>(bigEndian(bytes, 12, 2));
+    if (file.format > 2) {
+        throw MidiFileError("unsupported format " + std::to_string(file.format));
+    }
+    if (file.format == 0 && declaredTracks != 1) {
+        throw MidiFileError("a format 0 file must hold one track, the header declares " +
+                            std::to_string(declaredTracks));
+    }
+    if (file.division == 0) {
+        throw MidiFileError("division of 0 ticks per quarter note");
+    }
+
+    std::size_t offset = chunkHeaderSize + headerLength;
+    file.tracks.reserve(declaredTracks);
+    while (offset < bytes.size()) {
+        if (bytes.size() - offset < chunkHeaderSize) {
+            throw MidiFileError("byte " + std::to_string(offset) + ": truncated chunk header");
+        }
+        std::uint32_t length = bigEndian(bytes, offset + 4, 4);
+        std::size_t dataStart = offset + chunkHeaderSize;
+        if (length > bytes.size() - dataStart) {
+            throw MidiFileError("byte " + std::to_string(offset) + ": chunk length " +
+                                std::to_string(length) + " runs past the end of the file");
+        }
+        if (hasTag(bytes, offset, "MTrk")) {
+            if (file.tracks.size() == declaredTracks) {
+                throw MidiFileError("more track chunks than the " + std::to_string(declaredTracks) +
+                                    " the header declares");
+            }
+            TrackReader reader(bytes, dataStart, dataStart + length, file.tracks.size() + 1);
+            file.tracks.push_back(reader.read());
+        }
+        offset = dataStart + length;
+    }
+    if (file.tracks.size() != declaredTracks) {
+        throw MidiFileError("the header declares " + std::to_string(declaredTracks) +
+                            " tracks, the file holds " + std::to_string(file.tracks.size()));
+    }
+    return file;
+}
+
+std::vector<std::uint8_t> MidiFile::serialize() const {
+    if (tracks.size() > 0xFFFF) {
+        throw MidiFileError("more than 65535 tracks");
+    }
+    std::vector<std::uint8_t> out;
+    std::size_t eventCount = 0;
+    for (const MidiTrack& track : tracks) {
+        eventCount += track.events.size();
+    }
+    out.reserve(14 + tracks.size() * 12 + eventCount * 4);
+    Writer writer(out);
+    writer.tag("MThd");
+    writer.bigEndian(headerDataSize, 4);
+    writer.bigEndian(format, 2);
+    writer.bigEndian(static_cast<std::uint32_t>(tracks.size()), 2);
+    writer.bigEndian(division, 2);
+    for (std::size_t i = 0; i < tracks.size(); ++i) {
+        writer.track(tracks[i], i + 1);
+    }
+    return out;
+}
+
+} // namespace quorlin::host

@@ -1,0 +1,125 @@
+#include "host/render/RollTrack.h"
+
+#include <algorithm>
+#include <array>
+
+namespace quorlin::host {
+
+namespace {
+
+constexpr std::uint8_t trackNameType = midi::metaTrackName;
+constexpr std::uint8_t switchThreshold = 64;
+constexpr std::size_t channelCount = 16;
+
+// Collects the stretches in which at least one channel has portamento on.
+class PortamentoState {
+public:
+    explicit PortamentoState(std::vector<RollTrack::Span>& spans) : spans(spans) {}
+
+    bool on(std::uint8_t channel) const { return channelOn[channel]; }
+
+    void set(std::uint8_t channel, bool on, std::uint32_t tick) {
+        if (channelOn[channel] == on) {
+            return;
+        }
+        channelOn[channel] = on;
+        if (on && onCount++ == 0) {
+            since = tick;
+        } else if (!on && --onCount == 0) {
+            add(tick);
+        }
+    }
+
+    void finish(std::uint32_t endTick) {
+        if (onCount > 0) {
+            add(endTick);
+        }
+    }
+
+private:
+    void add(std::uint32_t tick) {
+        // On and off again at one tick shows nothing.
+        if (tick > since) {
+            spans.push_back({since, tick});
+        }
+    }
+
+    std::vector<RollTrack::Span>& spans;
+    std::array<bool, channelCount> channelOn{};
+    std::size_t onCount = 0;
+    std::uint32_t since = 0;
+};
+
+// The notes of one channel and key still sounding, oldest first, as indices into the notes.
+struct Sounding {
+    std::vector<std::size_t> notes;
+    std::size_t first = 0;
+
+    bool empty() const { return first == notes.size(); }
+    void add(std::size_t note) { notes.push_back(note); }
+    std::size_t takeOldest() {
+        std::size_t oldest = notes[first++];
+        if (empty()) {
+            notes.clear();
+            first = 0;
+        }
+        return oldest;
+    }
+};
+
+} // namespace
+
+RollTrack RollTrack::read(const MidiTrack& track) {
+    RollTrack roll;
+    roll.endTick = track.endTick;
+    for (const MidiEvent& event : track.events) {
+        roll.endTick = std::max(roll.endTick, event.tick);
+    }
+    PortamentoState portamento(roll.portamentoOn);
+    std::array<std::optional<std::uint8_t>, channelCount> lastKey{};
+    std::vector<Sounding> open(channelCount * 128);
+
+    for (const MidiEvent& event : track.events) {
+        if (event.isMeta() && event.metaType() == trackNameType && roll.name.empty()) {
+            roll.name.assign(event.payload.begin(), event.payload.end());
+            continue;
+        }
+        if (!event.isChannelMessage()) {
+            continue;
+        }
+        std::uint8_t channel = event.channel();
+        roll.channels |= static_cast<std::uint16_t>(1u << channel);
+        Sounding& sounding = open[channel * (midi::dataMax + 1u) + (event.data1 & midi::dataMask)];
+        if (event.isNoteOn()) {
+            Note note{event.tick,  roll.endTick, event.data1, channel,
+                      event.data2, std::nullopt, false};
+            if (portamento.on(channel)) {
+                note.glideFrom = lastKey[channel];
+            }
+            lastKey[channel] = event.data1;
+            sounding.add(roll.notes.size());
+            roll.notes.push_back(note);
+        } else if (event.isNoteOff()) {
+            if (!sounding.empty()) {
+                Note& note = roll.notes[sounding.takeOldest()];
+                note.end = event.tick;
+                note.ended = true;
+            }
+        } else if (event.command() == MidiEvent::controlChange) {
+            if (event.data1 == portamentoController) {
+                portamento.set(channel, event.data2 >= switchThreshold, event.tick);
+            } else if (event.data1 == portamentoTimeController) {
+                roll.speeds.push_back({event.tick, channel, event.data2});
+            }
+        }
+    }
+    portamento.finish(roll.endTick);
+    return roll;
+}
+
+std::size_t RollTrack::glidingNotes() const {
+    return static_cast<std::size_t>(std::count_if(
+        notes.begin(), notes.end(), [](const Note& note) { return note.glideFrom.has_value(); }));
+}
+
+} // namespace quorlin::host

@@ -1,0 +1,137 @@
+#!/usr/bin/python3
+"""No file is lost: quorlin-host refuses outputs that are its input or each other however they
+are spelled, replaces existing files only with --force, writes nothing when any output cannot be
+written, reads standard input and writes standard output, and goes on past a bad file of a
+batch. (A failure while the outputs are moved into place is staged in the FileAccess suite.)"""
+
+import os
+import shutil
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import hostcheck  # noqa: E402
+
+TRACK = bytes([0x00, 0x90, 0x3C, 0x64, 0x30, 0x90, 0x3E, 0x64, 0x30, 0x80, 0x3C, 0x40,
+               0x30, 0x80, 0x3E, 0x40, 0x00, 0xFF, 0x2F, 0x00])
+SONG = (b"MThd" + (6).to_bytes(4, "big") + bytes([0, 0, 0, 1, 0, 96]) +
+        b"MTrk" + len(TRACK).to_bytes(4, "big") + TRACK)
+
+
+def read(path):
+    with open(path, "rb") as stream:
+        return stream.read()
+
+
+def write(path, data):
+    with open(path, "wb") as stream:
+        stream.write(data)
+
+
+def refused(host, name, arguments, untouched, absent=()):
+    """The run fails with one error line; `untouched` files keep their bytes, `absent` ones
+    are not created, and no temporary file is left anywhere in the folders involved."""
+    before = {path: read(path) for path in untouched}
+    folders = {os.path.dirname(path) for path in list(untouched) + list(absent)}
+    listing = {folder: sorted(os.listdir(folder)) for folder in folders}
+    result = host.run(*arguments)
+    errors = host.error_lines(result)
+    if result.returncode == 0 or len(errors) != 1:
+        hostcheck.fail("%s: expected a failure with one error line" % name, result)
+    for path, data in before.items():
+        if read(path) != data:
+            hostcheck.fail("%s: %s was changed" % (name, path), result)
+    for path in absent:
+        if os.path.exists(path):
+            hostcheck.fail("%s: %s was written" % (name, path), result)
+    for folder, names in listing.items():
+        if sorted(os.listdir(folder)) != names:
+            hostcheck.fail("%s: left %s in %s" % (name, sorted(os.listdir(folder)), folder),
+                           result)
+    print("ok: %-34s %s" % (name, errors[0]))
+
+
+def main():
+    host, options = hostcheck.start(sys.argv[1:])
+    work = os.path.abspath(options.work)
+    shutil.rmtree(work, ignore_errors=True)
+    sub = os.path.join(work, "sub")
+    os.makedirs(sub)
+    song = os.path.join(work, "song.mid")
+    write(song, SONG)
+
+    # The input under other names, with and without --force.
+    for name, spelled in (("input as ./", os.path.join(work, ".", "song.mid")),
+                          ("input via sub/..", os.path.join(sub, "..", "song.mid"))):
+        for extra in ([], ["--force"]):
+            refused(host, "%s %s" % (name, " ".join(extra)),
+                    ["process", song, "-o", spelled] + extra, [song])
+    if hasattr(os, "symlink") and not host.emulated:
+        link = os.path.join(sub, "link.mid")
+        os.symlink(song, link)
+        refused(host, "input through a link", ["process", song, "-o", link, "--force"], [song])
+        os.remove(link)
+
+    out = os.path.join(work, "out.mid")
+    refused(host, "MIDI output as the SVG path",
+            ["process", song, "-o", out, "--svg", os.path.join(sub, "..", "out.mid")], [song],
+            absent=[out])
+
+    # An SVG that cannot be written: neither file appears, an existing MIDI output stays.
+    missing_dir_svg = os.path.join(work, "no-such-dir", "roll.svg")
+    refused(host, "unwritable second output",
+            ["process", song, "-o", out, "--svg", missing_dir_svg], [song], absent=[out])
+    write(out, b"keep me")
+    refused(host, "existing output without --force", ["process", song, "-o", out], [song, out])
+    refused(host, "unwritable second output, forced",
+            ["process", song, "-o", out, "--svg", missing_dir_svg, "--force"], [song, out])
+    result = host.run("process", song, "-o", out, "--force")
+    if result.returncode != 0 or read(out)[:4] != b"MThd":
+        hostcheck.fail("--force replaces an existing output", result)
+    from_file = read(out)
+    print("ok: --force replaces an existing output")
+
+    # Standard input and output: the same bytes as from and to files, messages elsewhere.
+    piped = host.run_bytes(["process", "-", "-o", "-"], SONG)
+    if piped.returncode != 0 or piped.stdout != from_file:
+        hostcheck.fail("process - -o - wrote %d bytes, the file run %d" % (
+            len(piped.stdout), len(from_file)))
+    if b"Wrote" not in piped.stderr:
+        hostcheck.fail("process - -o - reported nothing on standard error")
+    print("ok: standard input to standard output, %d bytes" % len(piped.stdout))
+
+    # A batch with a bad file in the middle: reported, the others still written.
+    batch = os.path.join(work, "batch")
+    os.makedirs(batch)
+    bad = os.path.join(sub, "bad.mid")
+    write(bad, SONG[:-5])
+    second = os.path.join(sub, "second.mid")
+    write(second, SONG)
+    result = host.run("process", song, bad, second, "--out-dir", batch)
+    errors = host.error_lines(result)
+    if result.returncode == 0 or sorted(os.listdir(batch)) != ["second.mid", "song.mid"] or \
+            len(errors) != 2 or "bad.mid" not in errors[0]:
+        hostcheck.fail("batch with one bad file", result)
+    print("ok: batch with one bad file: %s" % errors[0])
+
+    if not host.emulated:
+        # A Windows library given to the native program: say what it is and what runs it.
+        dll = os.path.join(work, "quorlin.dll")
+        write(dll, b"MZ" + bytes(200))
+        result = host.run("--plugin", dll, "info")
+        if result.returncode == 0 or "Windows library" not in result.stderr \
+                or "Wine" not in result.stderr:
+            hostcheck.fail("--plugin with a Windows library", result)
+        print("ok: a Windows library is named as such")
+
+    for arguments, expected in ((["--version"], "quorlin-host "),
+                                (["help", "process"], "--channels LIST"),
+                                (["process", "--help"], "--out-dir DIR")):
+        result = host.run(*arguments)
+        if result.returncode != 0 or expected not in result.stdout or \
+                (arguments != ["--version"] and "skin --out" in result.stdout):
+            hostcheck.fail(" ".join(arguments), result)
+    print("ok: --version and the help of one command")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,149 @@
+#!/usr/bin/python3
+"""Files made to cost a MIDI program more than their size warrants: each run must stay within a
+time and a memory limit (the host is stopped past either, and the case fails), and what it
+writes must still be right: well-formed SVG whatever the names hold, log rows neither cut nor
+merged, oversized input refused after its header."""
+
+import os
+import shutil
+import subprocess
+import sys
+import threading
+import time
+import xml.etree.ElementTree as ElementTree
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import hostcheck  # noqa: E402
+import hostile_files  # noqa: E402
+
+# Far above what these files need (well under a second and 100 MB natively), far below what a
+# drawing or reading that grows with the square of the file would take.
+SECONDS = 120
+MEBIBYTES = 1024
+
+
+def peak_mebibytes(pid):
+    """The most memory the process has held so far."""
+    try:
+        with open("/proc/%d/status" % pid) as status:
+            for line in status:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1]) // 1024
+    except OSError:
+        pass
+    return 0
+
+
+def bounded(host, name, arguments):
+    """Runs the host, stopping it past the time or memory limit; fails the case if it had to."""
+    started = time.monotonic()
+    process = subprocess.Popen(host.command + arguments, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE)
+    peak = 0
+    # Reading the output as it comes keeps a chatty host from blocking on a full pipe.
+    reader = threading.Thread(target=lambda: output.extend(process.communicate()))
+    output = []
+    reader.start()
+    while reader.is_alive():
+        peak = max(peak, peak_mebibytes(process.pid))
+        elapsed = time.monotonic() - started
+        if peak > MEBIBYTES or elapsed > SECONDS:
+            process.kill()
+            reader.join()
+            hostcheck.fail("%s: stopped after %.1f s at %d MiB (limits %d s, %d MiB)" % (
+                name, elapsed, peak, SECONDS, MEBIBYTES))
+        time.sleep(0.02)
+    reader.join()
+    stdout, stderr = output
+    elapsed = time.monotonic() - started
+    result = subprocess.CompletedProcess(arguments, process.returncode,
+                                         stdout.decode("utf-8", "replace"),
+                                         stderr.decode("utf-8", "replace"))
+    print("ok: %-32s %.2f s, peak %d MiB" % (name, elapsed, peak))
+    return result
+
+
+def count_rolls(name, path, result):
+    """Parses the whole SVG, which must be well-formed, and counts its track rolls."""
+    rolls = 0
+    try:
+        for _, element in ElementTree.iterparse(path, events=("end",)):
+            if element.get("class") == "roll":
+                rolls += 1
+                element.clear()
+    except ElementTree.ParseError as error:
+        hostcheck.fail("%s: the SVG is not well-formed: %s" % (name, error), result)
+    return rolls
+
+
+def named_track_file(name_bytes, text_bytes):
+    track = (b"\x00\xff\x03" + hostile_files.vlq(len(name_bytes)) + name_bytes +
+             b"\x00\xff\x01" + hostile_files.vlq(len(text_bytes)) + text_bytes +
+             hostile_files.ONE_NOTE)
+    return hostile_files.header(1, fmt=0) + hostile_files.chunk(b"MTrk", track)
+
+
+def main():
+    host, options = hostcheck.start(sys.argv[1:])
+    work = os.path.abspath(options.work)
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+
+    # 30,000 one-note tracks: enough for work that grows with the square of the track count to
+    # pass the limit, few enough for a sanitized build to draw its 70 MB picture well within it.
+    tracks = 30000
+    files = {"tempos.mid": hostile_files.many_tempos(),
+             "tracks.mid": hostile_files.many_tracks(tracks)}
+    for name, data in files.items():
+        source = os.path.join(work, name)
+        with open(source, "wb") as stream:
+            stream.write(data)
+        svg = source + ".svg"
+        result = bounded(host, name + " --svg",
+                         ["process", source, "-o", source + ".out.mid", "--svg", svg])
+        if result.returncode != 0:
+            hostcheck.fail("%s --svg" % name, result)
+        rolls = count_rolls(name, svg, result)
+        if rolls != (3000 if name == "tempos.mid" else tracks):
+            hostcheck.fail("%s: %d rolls drawn" % (name, rolls), result)
+        os.remove(svg)
+
+    # Names and texts that are not UTF-8, or hold what XML does not allow; a long text with a
+    # line break inside.
+    hostile_name = b"lead \xf5\xff\xfe \xef\xbf\xbe\xef\xbf\xbf \x01 <&> \xc3"
+    long_text = b"x" * 600 + b"\nafter the break\r"
+    source = os.path.join(work, "names.mid")
+    with open(source, "wb") as stream:
+        stream.write(named_track_file(hostile_name, long_text))
+    svg = source + ".svg"
+    result = bounded(host, "hostile names --svg --log",
+                     ["process", source, "-o", source + ".out.mid", "--svg", svg, "--log"])
+    if result.returncode != 0:
+        hostcheck.fail("hostile names", result)
+    if count_rolls("hostile names", svg, result) != 1:
+        hostcheck.fail("hostile names: the roll is missing", result)
+    text_rows = [line for line in result.stdout.splitlines() if "Meta Text" in line]
+    # One row, holding the whole text as it went in and as it passed through.
+    if len(text_rows) != 1 or text_rows[0].count("x" * 600 + "?after the break?") != 2:
+        hostcheck.fail("the log row of a long text is cut or merged", result)
+
+    # Not a MIDI file, however long: refused at its start. A header followed by more than the
+    # program reads: refused once past the limit, without reading on.
+    if not host.emulated:
+        result = bounded(host, "/dev/zero", ["process", "/dev/zero", "-o",
+                                             os.path.join(work, "zero.mid")])
+        if result.returncode == 0 or len(host.error_lines(result)) != 1:
+            hostcheck.fail("/dev/zero", result)
+        big = os.path.join(work, "big.mid")
+        with open(big, "wb") as stream:
+            stream.write(hostile_files.header(1))
+            stream.truncate(300 << 20)
+        result = bounded(host, "300 MiB after a header",
+                         ["process", big, "-o", os.path.join(work, "big-out.mid")])
+        if result.returncode == 0 or "MiB" not in result.stderr:
+            hostcheck.fail("300 MiB input", result)
+        os.remove(big)
+
+
+if __name__ == "__main__":
+    main()

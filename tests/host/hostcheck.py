@@ -1,0 +1,89 @@
+"""Shared pieces of the scripts that drive quorlin-host as a user would.
+
+Every script takes its own options, then `--`, then the command that starts the host: the
+program alone natively, or a runner (such as the Wine launcher) followed by the program.
+"""
+
+import argparse
+import os
+import subprocess
+import sys
+
+SKIPPED = 77
+
+
+def split_command_line(argv):
+    """Splits ['--opt', 'v', '--', 'runner', 'host'] into (['--opt', 'v'], ['runner', 'host'])."""
+    if "--" not in argv:
+        sys.exit("usage: %s [OPTIONS] -- HOST_COMMAND..." % os.path.basename(sys.argv[0]))
+    cut = argv.index("--")
+    return argv[:cut], argv[cut + 1:]
+
+
+class Host:
+    def __init__(self, command):
+        self.command = list(command)
+        # A runner in front of the program means the program is not native to this machine.
+        self.emulated = len(self.command) > 1
+
+    def run(self, *arguments, cwd=None):
+        result = subprocess.run(self.command + [str(a) for a in arguments], cwd=cwd,
+                                capture_output=True, text=True, errors="replace", timeout=300)
+        if result.returncode == SKIPPED:
+            # The runner could not start the program on this machine.
+            print(result.stdout + result.stderr)
+            sys.exit(SKIPPED)
+        return result
+
+    def run_bytes(self, arguments, data):
+        """Runs with `data` on standard input; stdout and stderr come back as bytes."""
+        result = subprocess.run(self.command + [str(a) for a in arguments], input=data,
+                                capture_output=True, timeout=300)
+        if result.returncode == SKIPPED:
+            sys.exit(SKIPPED)
+        return result
+
+    def probe(self):
+        """Exits with the skip code when the runner cannot start programs here."""
+        result = self.run("--help")
+        if result.returncode != 0 or "Usage:" not in result.stdout:
+            fail("quorlin-host --help did not print its usage", result)
+
+    def error_lines(self, result):
+        """The lines the host itself wrote to standard error."""
+        lines = [line for line in result.stderr.splitlines() if line.strip()]
+        if self.emulated:
+            # The emulator may add lines of its own; only the host's count.
+            lines = [line for line in lines if line.startswith("quorlin-host:")]
+        return lines
+
+
+def start(argv):
+    """The common start of a check script: its own --work folder, then the host command line.
+    Returns the probed host and the parsed options."""
+    own, command = split_command_line(argv)
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--work", required=True)
+    options = parser.parse_args(own)
+    host = Host(command)
+    host.probe()
+    return host, options
+
+
+def fail(message, result=None):
+    print("FAIL: " + message)
+    if result is not None:
+        print("  exit code: %s" % result.returncode)
+        print("  stdout: " + result.stdout[-2000:])
+        print("  stderr: " + result.stderr[-2000:])
+    sys.exit(1)
+
+
+def import_mido():
+    try:
+        import mido  # noqa: F401
+    except ImportError:
+        print("skipped: the mido package is not installed for %s "
+              "(install python3-mido)" % sys.executable)
+        sys.exit(SKIPPED)
+    return mido

@@ -1,0 +1,36 @@
+"""Files built to make a MIDI reader or its drawings do more work than their size warrants."""
+
+
+def vlq(value):
+    out = [value & 0x7F]
+    value >>= 7
+    while value:
+        out.append(0x80 | (value & 0x7F))
+        value >>= 7
+    return bytes(reversed(out))
+
+
+def chunk(kind, body):
+    return kind + len(body).to_bytes(4, "big") + body
+
+
+def header(tracks, fmt=1, division=96):
+    return chunk(b"MThd", bytes([0, fmt]) + tracks.to_bytes(2, "big") + division.to_bytes(2, "big"))
+
+
+END = b"\x00\xff\x2f\x00"
+ONE_NOTE = b"\x00\x90\x3c\x64\x60\x80\x3c\x40" + END
+
+
+def many_tempos(note_tracks=3000, tempos=100000):
+    """A conductor track with a tempo change every tick and thousands of one-note tracks."""
+    conductor = bytearray(b"\x00\xff\x58\x04\x04\x02\x18\x08")
+    for i in range(tempos):
+        conductor += b"\x01\xff\x51\x03" + (400000 + i % 200000).to_bytes(3, "big")
+    data = header(note_tracks + 1) + chunk(b"MTrk", bytes(conductor) + END)
+    return data + chunk(b"MTrk", ONE_NOTE) * note_tracks
+
+
+def many_tracks(count=65535):
+    """The most tracks a header can announce, one note each."""
+    return header(count) + chunk(b"MTrk", ONE_NOTE) * count
