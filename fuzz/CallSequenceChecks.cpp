@@ -59,11 +59,11 @@ void CallSequence::checkInvariants() {
         const ReferenceInstance& expected = model.instance(instance.model);
         std::int32_t held = expected.connected() ? 2 : 1;
         expect(services.references() == held, "HostMidiServices count " +
-                                              std::to_string(services.references()) + ", expected " +
-                                              std::to_string(held));
-        expect(instance.context->references() == held, "HostContext count " +
-                                                       std::to_string(instance.context->references()) +
-                                                       ", expected " + std::to_string(held));
+                                                  std::to_string(services.references()) +
+                                                  ", expected " + std::to_string(held));
+        expect(instance.context->references() == held,
+               "HostContext count " + std::to_string(instance.context->references()) +
+                   ", expected " + std::to_string(held));
         expect(services.eventsCreated == services.eventsReleased,
                "created events not released: " + std::to_string(services.eventsCreated) + " vs " +
                    std::to_string(services.eventsReleased));

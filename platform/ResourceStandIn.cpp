@@ -39,4 +39,6 @@ extern "C" HGLOBAL LoadResource(HMODULE, HRSRC resource) {
     return const_cast<unsigned char*>(reinterpret_cast<const StandInResource*>(resource)->data);
 }
 
-extern "C" LPVOID LockResource(HGLOBAL data) { return data; }
+extern "C" LPVOID LockResource(HGLOBAL data) {
+    return data;
+}

@@ -26,8 +26,8 @@ std::vector<ThreadTimer> timers;
 UINT_PTR lastTimerId = 0;
 
 DWORD tickCount() {
-    auto sinceStart = std::chrono::duration_cast<std::chrono::milliseconds>(
-        Clock::now().time_since_epoch());
+    auto sinceStart =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
     return static_cast<DWORD>(sinceStart.count());
 }
 
@@ -71,8 +71,9 @@ extern "C" BOOL PeekMessageA(MSG* message, HWND, UINT, UINT, UINT removeFlag) {
             if (removeFlag & PM_REMOVE) {
                 timer.due = now + timer.period; // a late timer fires once, not once per period
             }
-            *message = MSG{nullptr, WM_TIMER, timer.id,
-                           reinterpret_cast<LPARAM>(timer.callback), tickCount(), {0, 0}};
+            *message =
+                MSG{nullptr,     WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.callback),
+                    tickCount(), {0, 0}};
             return TRUE;
         }
     }

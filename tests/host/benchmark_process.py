@@ -68,9 +68,8 @@ def main():
     times = []
     for _ in range(options.runs):
         started = time.perf_counter()
-        result = subprocess.run(options.host + ["process", source, "-o", target, "--speed", "64",
-                                               "--force"],
-                                capture_output=True, text=True)
+        command = options.host + ["process", source, "-o", target, "--speed", "64", "--force"]
+        result = subprocess.run(command, capture_output=True, text=True)
         times.append(time.perf_counter() - started)
         if result.returncode != 0:
             sys.exit("quorlin-host failed: " + result.stderr)

@@ -74,8 +74,8 @@ def drawn_rolls(path):
     inside = {"url(#%s)" % name for name in ids}
     for element in root.iter():
         for name, value in element.attrib.items():
-            if name.endswith("href") or name == "src" or ("url(" in value and
-                                                           value not in inside):
+            refers = "url(" in value and value not in inside
+            if name.endswith("href") or name == "src" or refers:
                 hostcheck.fail("%s refers to something outside itself: %s" % (path, value))
     rolls = {}
     for roll in root.iter(SVG + "g"):
@@ -124,8 +124,8 @@ def check_against_midi(svg_path, midi_path):
             hostcheck.fail("track %d: notes drawn %s, expected %s" % (number, drawn_notes[:8],
                                                                       notes[:8]))
         if drawn_spans != spans:
-            hostcheck.fail("track %d: portamento band %s, expected %s" % (number, drawn_spans,
-                                                                         spans))
+            hostcheck.fail("track %d: portamento band %s, expected %s"
+                           % (number, drawn_spans, spans))
         if drawn_speeds != speeds:
             hostcheck.fail("track %d: speed marks %s, expected %s" % (number, drawn_speeds, speeds))
         for (x, text), (next_x, _) in zip(labels, labels[1:]):
@@ -174,8 +174,8 @@ def write_song(path, bars, many_speeds=False):
                    (start + 1200, 120, 67)]
     speeds = uneven_speeds(bars * 1440) if many_speeds else [(1440, 10), (2880, 90)]
     song.tracks.append(note_track("Lead \xe9", 0, melody, speeds))
-    song.tracks.append(note_track("Bass", 3, [(bar * 1440, 1500, 36 + bar % 5)
-                                             for bar in range(bars)]))
+    bass = [(bar * 1440, 1500, 36 + bar % 5) for bar in range(bars)]
+    song.tracks.append(note_track("Bass", 3, bass))
     song.save(path)
 
 

@@ -13,7 +13,10 @@ EXPECTED_LINES = [
     r"^\tPresets:",
 ]
 
-OPTIONAL_FEATURES = ["http://lv2plug.in/ns/ext/log#log", "http://lv2plug.in/ns/lv2core#hardRTCapable"]
+OPTIONAL_FEATURES = [
+    "http://lv2plug.in/ns/ext/log#log",
+    "http://lv2plug.in/ns/lv2core#hardRTCapable",
+]
 
 # Port index, symbol, name, the types it must have, and for the control its range and default.
 PORTS = [

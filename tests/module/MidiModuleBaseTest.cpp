@@ -1,7 +1,6 @@
 // The base behaviours every module instance answers with, reached by table place.
 
 #include "module/MidiModuleBase.h"
-#include "testing/ModuleFixture.h"
 #include "parameters/ChangeTimer.h"
 #include "product/ProductIdentity.h"
 #include "testing/ModuleFixture.h"
