@@ -28,8 +28,8 @@ h1 { font-size: 18px; font-weight: normal; }
 .frame { display: inline-block; vertical-align: top; margin: 0 40px 24px 0; }
 .caption { font-size: 12px; color: #444; margin-bottom: 6px; }
 .error { color: #a00; }
-.view { position: relative; overflow: hidden; background-color: #fff;
-        background-repeat: no-repeat; box-shadow: 0 1px 4px rgba(0, 0, 0, 0.35); }
+.view { position: relative; overflow: hidden; background-repeat: no-repeat; }
+.view.backed { box-shadow: 0 1px 4px rgba(0, 0, 0, 0.35); }
 .view > * { position: absolute; box-sizing: border-box; margin: 0; }
 .valuebox { display: flex; align-items: center; padding: 0 4px; overflow: hidden;
             font: 11px monospace; background: #fff; border: 1px solid #555; cursor: default; }
@@ -97,6 +97,9 @@ function renderView(view) {
   };
   const background = skin.bitmaps[template.getAttribute("background")];
   if (background) {
+    // Only a view with a background of its own is a window; the others, like the inspector,
+    // lie on the host's panel, which shows where their bitmaps leave room.
+    box.classList.add("backed");
     box.style.backgroundImage = "url(" + background.url + ")";
     grow(0, 0, background.width, background.height);
   }
