@@ -29,14 +29,4 @@ ResultCode MinimalHostServices::releaseEvent(HostEvent* event) noexcept {
     return resultOk;
 }
 
-ResultCode MinimalHostServices::outputEvent(HostEvent*) noexcept {
-    ++counts.outputs;
-    return resultOk;
-}
-
-ResultCode MinimalHostServices::forwardEvent(HostEvent*) noexcept {
-    ++counts.forwards;
-    return resultOk;
-}
-
 } // namespace quorlin::bench
