@@ -28,14 +28,6 @@ ResultCode ChannelServices::releaseEvent(HostEvent* event) noexcept {
     return resultOk;
 }
 
-ResultCode ChannelServices::outputEvent(HostEvent* event) noexcept {
-    return send(event);
-}
-
-ResultCode ChannelServices::forwardEvent(HostEvent* event) noexcept {
-    return send(event);
-}
-
 ResultCode ChannelServices::send(HostEvent* event) noexcept {
     ChannelMessage message = ChannelMessage::of(*event);
     if (event->discard || !message.valid()) {

@@ -77,15 +77,6 @@ ResultCode EventServices::releaseEvent(HostEvent* event) noexcept {
     return resultOk;
 }
 
-ResultCode EventServices::outputEvent(HostEvent* event) noexcept {
-    return send(event);
-}
-
-// The host plays everything it is given in order, so both ways out end in the same place.
-ResultCode EventServices::forwardEvent(HostEvent* event) noexcept {
-    return send(event);
-}
-
 ResultCode EventServices::send(HostEvent* event) {
     if (event == nullptr || event->released || !isChannelKind(event->status) ||
         !isDataValue(event->data1) || !isDataValue(event->data2) || event->channel < 0 ||

@@ -36,8 +36,9 @@ public:
     HostEvent* QUORLIN_CALL createEvent(std::int32_t status, std::int32_t data1, std::int32_t data2,
                                         std::int32_t fourth) noexcept override;
     ResultCode QUORLIN_CALL releaseEvent(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL outputEvent(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL forwardEvent(HostEvent* event) noexcept override;
+    // The host plays everything it is given in order, so both ways out end in the same place.
+    ResultCode QUORLIN_CALL outputEvent(HostEvent* event) noexcept override { return send(event); }
+    ResultCode QUORLIN_CALL forwardEvent(HostEvent* event) noexcept override { return send(event); }
 
 private:
     ResultCode send(HostEvent* event);
