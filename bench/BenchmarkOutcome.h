@@ -60,6 +60,17 @@ void failRun(benchmark::State& state, const char* reason);
 // Fails the benchmark when its plug-in instance could not be set up; true when it is usable.
 bool usable(benchmark::State& state, const PluginRig& rig);
 
+// Sets up a plug-in instance and the way `Path` runs events through it, and hands both to `run`;
+// when the instance could not be set up the benchmark fails instead.
+template <class Path, class Run> void onPath(benchmark::State& state, Run run) {
+    PluginRig rig;
+    if (!usable(state, rig)) {
+        return;
+    }
+    Path path(rig);
+    run(rig, path);
+}
+
 // Whether any benchmark of this program failed.
 bool anyRunFailed();
 

@@ -5,6 +5,7 @@
 
 #include "AllocationCount.h"
 #include "PluginUnderTest.h"
+#include "component/MidiProtocol.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,6 +16,7 @@
 
 namespace {
 
+namespace midi = quorlin::midi;
 using quorlin::testing::PluginUnderTest;
 using Clock = std::chrono::steady_clock;
 
@@ -43,40 +45,35 @@ constexpr int repetitions = 15;
 constexpr int runsPerRepetition = 400;
 
 // The dense stream's eight-step figure on one channel: two overlapping notes, a controller,
-// a note-off, a third note, a controller, the two remaining note-offs.
+// a note-off, a third note, a controller, the two remaining note-offs. A note step names which
+// of the group's three keys it plays.
+struct FigureStep {
+    std::int32_t kind;
+    std::uint32_t key;
+};
+constexpr FigureStep figure[] = {
+    {midi::statusNoteOn, 0},  {midi::statusNoteOn, 1},  {midi::statusController, 0},
+    {midi::statusNoteOff, 0}, {midi::statusNoteOn, 2},  {midi::statusController, 0},
+    {midi::statusNoteOff, 1}, {midi::statusNoteOff, 2},
+};
+constexpr std::uint32_t figureSteps = sizeof figure / sizeof figure[0];
+constexpr std::uint8_t controllerModulation = 1;
+constexpr std::uint8_t velocity = 100;
+
 void queueDense(PluginUnderTest& plugin, int channels) {
     for (std::uint32_t step = 0; step < denseEvents; ++step) {
-        std::uint32_t group = step / 8;
-        auto status = [&](std::uint8_t kind) {
-            return static_cast<std::uint8_t>(kind | (group % channels));
-        };
-        auto note = [&](std::uint32_t which) {
-            return static_cast<std::uint8_t>(48 + (group * 5 + which * 4) % 36);
-        };
+        std::uint32_t group = step / figureSteps;
+        const FigureStep& at = figure[step % figureSteps];
+        std::uint32_t channel = group % static_cast<std::uint32_t>(channels);
+        auto status = static_cast<std::uint8_t>(static_cast<std::uint32_t>(at.kind) | channel);
+        auto key = static_cast<std::uint8_t>(48 + (group * 5 + at.key * 4) % 36);
         std::uint32_t frame = step * (denseFrames / denseEvents);
-        switch (step % 8) {
-        case 0:
-            plugin.queue(frame, {status(0x90), note(0), 100});
-            break;
-        case 1:
-            plugin.queue(frame, {status(0x90), note(1), 100});
-            break;
-        case 2:
-        case 5:
-            plugin.queue(frame, {status(0xB0), 1, static_cast<std::uint8_t>(step % 128)});
-            break;
-        case 3:
-            plugin.queue(frame, {status(0x80), note(0), 0});
-            break;
-        case 4:
-            plugin.queue(frame, {status(0x90), note(2), 100});
-            break;
-        case 6:
-            plugin.queue(frame, {status(0x80), note(1), 0});
-            break;
-        default:
-            plugin.queue(frame, {status(0x80), note(2), 0});
-            break;
+        if (at.kind == midi::statusController) {
+            plugin.queue(frame,
+                         {status, controllerModulation, static_cast<std::uint8_t>(step % 128)});
+        } else {
+            plugin.queue(frame,
+                         {status, key, at.kind == midi::statusNoteOn ? velocity : std::uint8_t{0}});
         }
     }
 }

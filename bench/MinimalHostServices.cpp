@@ -14,7 +14,7 @@ HostEvent* MinimalHostServices::createEvent(std::int32_t status, std::int32_t da
         return nullptr; // the plug-in leaked every pooled event; the tally shows it
     }
     HostEvent* event = spare[--spareCount];
-    *event = HostEvent{{status, data1, data2, 0, 0, 0}};
+    *event = HostEvent{{status, data1, data2}};
     ++counts.created;
     counts.createdValueSum += static_cast<std::uint64_t>(data2);
     return event;
@@ -26,16 +26,6 @@ ResultCode MinimalHostServices::releaseEvent(HostEvent* event) noexcept {
     }
     spare[spareCount++] = event;
     ++counts.released;
-    return resultOk;
-}
-
-ResultCode MinimalHostServices::outputEvent(HostEvent*) noexcept {
-    ++counts.outputs;
-    return resultOk;
-}
-
-ResultCode MinimalHostServices::forwardEvent(HostEvent*) noexcept {
-    ++counts.forwards;
     return resultOk;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "BenchEvent.h"
-#include "component/HostMidiServicesBase.h"
+#include "component/HostEventServices.h"
 
 #include <array>
 #include <cstddef>
@@ -20,9 +20,9 @@ struct HostTally {
     std::uint64_t createdValueSum = 0;
 };
 
-// The cheapest host the plug-in can run on: reads are field loads, sends only count, and
-// created events come from a fixed pool. Nothing here touches the heap.
-class MinimalHostServices final : public HostMidiServicesBase {
+// The cheapest host the plug-in can run on: reads and writes are the shared field accesses, sends
+// only count, and created events come from a fixed pool. Nothing here touches the heap.
+class MinimalHostServices final : public HostEventServices<HostEvent> {
 public:
     static constexpr std::size_t poolSize = 8;
 
@@ -37,23 +37,15 @@ public:
     HostEvent* QUORLIN_CALL createEvent(std::int32_t status, std::int32_t data1, std::int32_t data2,
                                         std::int32_t fourth) noexcept override;
     ResultCode QUORLIN_CALL releaseEvent(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL outputEvent(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL forwardEvent(HostEvent* event) noexcept override;
-    // Reads and writes are field accesses on the pooled or incoming event.
-    ResultCode QUORLIN_CALL setPosition(HostEvent* event, std::int32_t position) noexcept override {
-        event->position = position;
+    // Sending only counts.
+    ResultCode QUORLIN_CALL outputEvent(HostEvent*) noexcept override {
+        ++counts.outputs;
         return resultOk;
     }
-    ResultCode QUORLIN_CALL setImmediate(HostEvent* event, std::int32_t on) noexcept override {
-        event->immediate = on;
+    ResultCode QUORLIN_CALL forwardEvent(HostEvent*) noexcept override {
+        ++counts.forwards;
         return resultOk;
     }
-    std::int32_t QUORLIN_CALL getPosition(HostEvent* e) noexcept override { return e->position; }
-    std::int32_t QUORLIN_CALL getLength(HostEvent* e) noexcept override { return e->length; }
-    std::int32_t QUORLIN_CALL isImmediate(HostEvent* e) noexcept override { return e->immediate; }
-    std::int32_t QUORLIN_CALL getStatus(HostEvent* e) noexcept override { return e->status; }
-    std::int32_t QUORLIN_CALL getData1(HostEvent* e) noexcept override { return e->data1; }
-    std::int32_t QUORLIN_CALL getData2(HostEvent* e) noexcept override { return e->data2; }
 
 private:
     HostTally counts;

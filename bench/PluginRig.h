@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MinimalHostContext.h"
 #include "MinimalHostServices.h"
+#include "component/HostServicesContext.h"
 #include "component/ModuleInterfaces.h"
 
 #include <cstdint>
@@ -30,7 +30,7 @@ public:
 
 private:
     MinimalHostServices services;
-    MinimalHostContext context{services};
+    HostServicesContext context{services};
     ModuleInterface* instance = nullptr;
     bool initialized = false;
 };

@@ -29,19 +29,16 @@ void positionIdle(benchmark::State& state) {
 // A position call with controller 5 due: the speed is set once, and a start before each
 // position call makes it due again, as pressing play does.
 template <class Path> void positionSpeedDue(benchmark::State& state) {
-    PluginRig rig;
-    if (!usable(state, rig)) {
-        return;
-    }
-    if (!rig.setSpeed(speed)) {
-        failRun(state, "portamentoSpeed could not be set");
-        return;
-    }
-    Path path(rig);
-    std::int32_t position = 0;
-    auto step = [&] { benchmark::DoNotOptimize(path.speedDue(++position, speed)); };
-    measureSteadyState(state, rig.host(), step,
-                       {.created = 1, .outputs = 1, .forwards = 0, .createdValueSum = speed});
+    onPath<Path>(state, [&](PluginRig& rig, Path& path) {
+        if (!rig.setSpeed(speed)) {
+            failRun(state, "portamentoSpeed could not be set");
+            return;
+        }
+        std::int32_t position = 0;
+        auto step = [&] { benchmark::DoNotOptimize(path.speedDue(++position, speed)); };
+        measureSteadyState(state, rig.host(), step,
+                           {.created = 1, .outputs = 1, .forwards = 0, .createdValueSum = speed});
+    });
 }
 
 } // namespace

@@ -7,19 +7,15 @@ the note-offs are note-ons with velocity 0. The same arguments always give the s
 """
 
 import argparse
+import os
 import random
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from midi_bytes import variable_length as quantity  # noqa: E402
 
 DIVISION = 480
 STEP = 120  # an eighth note
-
-
-def quantity(value):
-    groups = [value & 0x7F]
-    value >>= 7
-    while value:
-        groups.append((value & 0x7F) | 0x80)
-        value >>= 7
-    return bytes(reversed(groups))
 
 
 def track_chunk(timed_events, end_tick):

@@ -9,30 +9,13 @@ it at the track's first tick, on the track's first channel. Everything else is c
 """
 
 import argparse
+import os
+import sys
 
 import mido
 
-
-def is_note_on(message):
-    return message.type == "note_on" and message.velocity > 0
-
-
-def is_note_off(message):
-    return message.type == "note_off" or (message.type == "note_on" and message.velocity == 0)
-
-
-def note_lengths(timed):
-    lengths = {}
-    waiting = {}
-    for index, (tick, message) in enumerate(timed):
-        if is_note_on(message):
-            waiting.setdefault((message.channel, message.note), []).append(index)
-        elif is_note_off(message):
-            starts = waiting.get((message.channel, message.note))
-            if starts:
-                start = starts.pop(0)
-                lengths[start] = tick - timed[start][0]
-    return lengths
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from midi_notes import is_note_off, is_note_on, note_lengths  # noqa: E402
 
 
 def process_track(track, speed):

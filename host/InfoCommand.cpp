@@ -1,9 +1,9 @@
 #include "host/Commands.h"
 
+#include "component/HostServicesContext.h"
 #include "host/HostVersion.h"
 #include "host/plugin/DefaultPluginPath.h"
 #include "host/plugin/EventServices.h"
-#include "host/plugin/PluginHostContext.h"
 #include "host/plugin/PluginInstance.h"
 #include "host/plugin/PluginLibrary.h"
 
@@ -51,7 +51,7 @@ void runInfoCommand(const CommandLine& line, std::ostream& out) {
     }
 
     EventServices services;
-    PluginHostContext context(services);
+    HostServicesContext context(services);
     PluginInstance instance(library.createModule(), context);
     out << "\nInstance of \"" << PluginLibrary::fieldText(library.moduleClass().name) << "\"\n"
         << "  module information  " << instance.moduleInfoValue() << '\n';

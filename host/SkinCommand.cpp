@@ -1,9 +1,9 @@
 #include "host/Commands.h"
 
+#include "component/HostServicesContext.h"
 #include "host/FileAccess.h"
 #include "host/HostError.h"
 #include "host/plugin/EventServices.h"
-#include "host/plugin/PluginHostContext.h"
 #include "host/plugin/PluginInstance.h"
 #include "host/plugin/PluginLibrary.h"
 #include "host/render/SkinDocument.h"
@@ -101,7 +101,7 @@ FetchedView fetchView(SkinInterface& skin, const char* name) {
 void runSkinCommand(const CommandLine& line, std::ostream& out) {
     PluginLibrary library(pluginPathOf(line));
     EventServices services;
-    PluginHostContext context(services);
+    HostServicesContext context(services);
     PluginInstance instance(library.createModule(), context);
     InterfacePointer<SkinInterface> skin = instance.skin();
     if (!skin) {

@@ -46,7 +46,7 @@ ChannelMessage ChannelMessage::parse(const std::uint8_t* bytes, std::uint32_t si
 
 ChannelMessage ChannelMessage::of(const HostEvent& event) noexcept {
     ChannelMessage message;
-    if (!isChannelKind(event.status) || !isDataByte(event.data1) ||
+    if (!isChannelKind(event.status) || !isDataByte(event.data1) || event.channel < 0 ||
         event.channel >= midi::channelCount) {
         return message;
     }

@@ -9,7 +9,8 @@ HostEvent* ChannelServices::createEvent(std::int32_t status, std::int32_t data1,
                                         std::int32_t) noexcept {
     HostEvent* event = pool.acquire();
     if (event == nullptr) {
-        spare = HostEvent{.discard = true};
+        spare = HostEvent{};
+        spare.discard = true;
         event = &spare;
     }
     event->status = status;
@@ -25,48 +26,6 @@ ResultCode ChannelServices::releaseEvent(HostEvent* event) noexcept {
         pool.release(event);
     }
     return resultOk;
-}
-
-ResultCode ChannelServices::outputEvent(HostEvent* event) noexcept {
-    return send(event);
-}
-
-ResultCode ChannelServices::forwardEvent(HostEvent* event) noexcept {
-    return send(event);
-}
-
-ResultCode ChannelServices::setPosition(HostEvent* event, std::int32_t position) noexcept {
-    event->position = position;
-    return resultOk;
-}
-
-std::int32_t ChannelServices::getPosition(HostEvent* event) noexcept {
-    return event->position;
-}
-
-std::int32_t ChannelServices::getLength(HostEvent*) noexcept {
-    return 0; // played live: keys leave by their note-offs
-}
-
-ResultCode ChannelServices::setImmediate(HostEvent* event, std::int32_t on) noexcept {
-    event->immediate = on != 0;
-    return resultOk;
-}
-
-std::int32_t ChannelServices::isImmediate(HostEvent* event) noexcept {
-    return event->immediate ? 1 : 0;
-}
-
-std::int32_t ChannelServices::getStatus(HostEvent* event) noexcept {
-    return event->status;
-}
-
-std::int32_t ChannelServices::getData1(HostEvent* event) noexcept {
-    return event->data1;
-}
-
-std::int32_t ChannelServices::getData2(HostEvent* event) noexcept {
-    return event->data2;
 }
 
 ResultCode ChannelServices::send(HostEvent* event) noexcept {

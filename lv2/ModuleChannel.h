@@ -1,7 +1,7 @@
 #pragma once
 
+#include "component/HostServicesContext.h"
 #include "component/ModuleInterfaces.h"
-#include "lv2/ChannelContext.h"
 #include "lv2/ChannelServices.h"
 #include "lv2/ModuleClass.h"
 
@@ -38,7 +38,7 @@ private:
     void close() noexcept;
 
     ChannelServices services;
-    ChannelContext context;
+    HostServicesContext context;
     ModuleInterface* module = nullptr;
     ParameterOwnerInterface* owner = nullptr;
     ParameterInterface* speed = nullptr; // borrowed from the owner

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EventFields.h"
 #include "component/HostEvent.h"
+#include "component/HostEventRecord.h"
 
 #include <cstdint>
 #include <string>
@@ -9,7 +9,7 @@
 namespace quorlin::testing {
 
 // An event as the test host keeps it; HostEvent pointers handed to the module point at these.
-struct FakeEvent : EventFields {
+struct FakeEvent : HostEventRecord {
     int id = 0;
     std::int32_t fourth = 0; // the fourth argument of createEvent
     bool createdByModule = false;

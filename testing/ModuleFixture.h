@@ -13,11 +13,8 @@
 
 namespace quorlin::testing {
 
-// Operation places of the module's interfaces, as the host numbers them.
+// Operation places of the module's interfaces after the first three, as the host numbers them.
 enum ModulePlace : int {
-    placeQueryInterface = 1,
-    placeAddRef = 2,
-    placeRelease = 3,
     placeInitialize = 4,
     placeTerminate = 5,
     placeGetModuleInfo = 6,

@@ -13,14 +13,4 @@ ResultCode RecordingHostContext::QueryInterface(const InterfaceIdBytes* iid, voi
     return resultNoInterface;
 }
 
-std::uint32_t RecordingHostContext::AddRef() noexcept {
-    ++addRefs;
-    return referenceCount.add();
-}
-
-std::uint32_t RecordingHostContext::Release() noexcept {
-    ++releases;
-    return referenceCount.drop();
-}
-
 } // namespace quorlin::testing

@@ -112,54 +112,54 @@ ResultCode RecordingHostMidiServices::forwardEvent(HostEvent* handle) noexcept {
     return send(handle, "forward", forwardResult);
 }
 
-std::int32_t RecordingHostMidiServices::read(HostEvent* handle, const char* operation,
-                                             std::int32_t FakeEvent::*field) {
+std::int32_t RecordingHostMidiServices::loggedRead(HostEvent* handle, const char* operation,
+                                                   std::int32_t value) {
     if (recording) {
         log(std::string(operation) + " " + event(handle).name());
     }
-    return event(handle).*field;
+    return value;
 }
 
-ResultCode RecordingHostMidiServices::write(HostEvent* handle, const char* operation,
-                                            std::int32_t FakeEvent::*field, std::int32_t value) {
-    event(handle).*field = value;
+ResultCode RecordingHostMidiServices::loggedWrite(HostEvent* handle, const char* operation,
+                                                  std::int32_t value, ResultCode result) {
     if (recording) {
         log(std::string(operation) + " " + event(handle).name() + " " + std::to_string(value));
     }
-    return resultOk;
+    return result;
 }
 
 ResultCode RecordingHostMidiServices::setPosition(HostEvent* handle,
                                                   std::int32_t position) noexcept {
-    return write(handle, "setPosition", &FakeEvent::position, position);
+    return loggedWrite(handle, "setPosition", position,
+                       HostEventServices::setPosition(handle, position));
 }
 
 std::int32_t RecordingHostMidiServices::getPosition(HostEvent* handle) noexcept {
-    return read(handle, "getPosition", &FakeEvent::position);
+    return loggedRead(handle, "getPosition", HostEventServices::getPosition(handle));
 }
 
 std::int32_t RecordingHostMidiServices::getLength(HostEvent* handle) noexcept {
-    return read(handle, "getLength", &FakeEvent::length);
+    return loggedRead(handle, "getLength", HostEventServices::getLength(handle));
 }
 
 ResultCode RecordingHostMidiServices::setImmediate(HostEvent* handle, std::int32_t on) noexcept {
-    return write(handle, "setImmediate", &FakeEvent::immediate, on);
+    return loggedWrite(handle, "setImmediate", on, HostEventServices::setImmediate(handle, on));
 }
 
 std::int32_t RecordingHostMidiServices::isImmediate(HostEvent* handle) noexcept {
-    return read(handle, "isImmediate", &FakeEvent::immediate);
+    return loggedRead(handle, "isImmediate", HostEventServices::isImmediate(handle));
 }
 
 std::int32_t RecordingHostMidiServices::getStatus(HostEvent* handle) noexcept {
-    return read(handle, "getStatus", &FakeEvent::status);
+    return loggedRead(handle, "getStatus", HostEventServices::getStatus(handle));
 }
 
 std::int32_t RecordingHostMidiServices::getData1(HostEvent* handle) noexcept {
-    return read(handle, "getData1", &FakeEvent::data1);
+    return loggedRead(handle, "getData1", HostEventServices::getData1(handle));
 }
 
 std::int32_t RecordingHostMidiServices::getData2(HostEvent* handle) noexcept {
-    return read(handle, "getData2", &FakeEvent::data2);
+    return loggedRead(handle, "getData2", HostEventServices::getData2(handle));
 }
 
 ResultCode RecordingHostMidiServices::setHostOption(std::int32_t option) noexcept {

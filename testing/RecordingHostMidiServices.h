@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FakeEvent.h"
-#include "component/HostMidiServicesBase.h"
+#include "component/HostEventServices.h"
 
 #include <deque>
 #include <string>
@@ -10,8 +10,9 @@
 namespace quorlin::testing {
 
 // A host's event services that logs every call it serves in order and counts references and
-// events. The places the module never calls keep the base's neutral answers.
-class RecordingHostMidiServices final : public HostMidiServicesBase {
+// events. Field reads and writes are the shared ones, logged; the places the module never calls
+// keep the neutral answers.
+class RecordingHostMidiServices final : public HostEventServices<FakeEvent> {
 public:
     RecordingHostMidiServices() = default;
     RecordingHostMidiServices(const RecordingHostMidiServices&) = delete;
@@ -73,10 +74,11 @@ public:
 
 private:
     void log(const std::string& entry);
-    // A logged read or write of one field of the event.
-    std::int32_t read(HostEvent* handle, const char* operation, std::int32_t FakeEvent::*field);
-    ResultCode write(HostEvent* handle, const char* operation, std::int32_t FakeEvent::*field,
-                     std::int32_t value);
+    // Logs a read of one field of the event and answers what was read.
+    std::int32_t loggedRead(HostEvent* handle, const char* operation, std::int32_t value);
+    // Logs a write of one field of the event and answers the write's result.
+    ResultCode loggedWrite(HostEvent* handle, const char* operation, std::int32_t value,
+                           ResultCode result);
     ResultCode send(HostEvent* event, const char* path, ResultCode result);
 
     bool recording = true;

@@ -13,16 +13,6 @@ ResultCode RecordingListener::QueryInterface(const InterfaceIdBytes* iid, void**
     return resultNoInterface;
 }
 
-std::uint32_t RecordingListener::AddRef() noexcept {
-    ++addRefs;
-    return referenceCount.add();
-}
-
-std::uint32_t RecordingListener::Release() noexcept {
-    ++releases;
-    return referenceCount.drop();
-}
-
 ResultCode RecordingListener::parameterChanged(ParameterInterface* parameter,
                                                std::int32_t tag) noexcept {
     reports.push_back({parameter, tag, parameter->getValue()});

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "testing/EventFields.h"
+#include "component/HostEventRecord.h"
 
 #include <cstdint>
 #include <vector>
@@ -8,7 +8,7 @@
 namespace quorlin::reliability {
 
 // An event as the host hands it to processEvent.
-using ModelEvent = testing::EventFields;
+using ModelEvent = HostEventRecord;
 
 // One event leaving the module, as the host sees it when it is sent.
 struct ExpectedSend {

@@ -4,6 +4,13 @@
 
 namespace quorlin::testing {
 
+// The places every interface table starts with.
+enum UnknownPlace : int {
+    placeQueryInterface = 1,
+    placeAddRef = 2,
+    placeRelease = 3,
+};
+
 // Calls operation `place` (1-based, as the interface tables are numbered) of an interface by
 // reading the object's table directly, so a declaration in the wrong order fails.
 template <typename Result, typename... Args>

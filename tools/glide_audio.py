@@ -13,6 +13,8 @@ import shutil
 import subprocess
 import wave
 
+from midi_bytes import variable_length
+
 SOUNDFONT = "/usr/share/sounds/sf2/TimGM6mb.sf2"
 SAMPLE_RATE = 22050
 # General MIDI program 74, counted from 0: a flute, close to a sine, with a clear pitch.
@@ -48,15 +50,6 @@ def render(midi_path, wav_path, program=None):
 
 
 # --- Standard MIDI Files: just what the tools write and read ------------------------------
-
-def variable_length(value):
-    groups = [value & 0x7F]
-    value >>= 7
-    while value:
-        groups.append(0x80 | (value & 0x7F))
-        value >>= 7
-    return bytes(reversed(groups))
-
 
 def write_midi(path, division, events):
     """One track, format 0. `events` are (tick, bytes) with complete status bytes."""

@@ -1,26 +1,8 @@
 #include "host/midi/NoteLengths.h"
 
+#include "host/midi/OpenNotes.h"
+
 namespace quorlin::host {
-
-namespace {
-
-// The note-ons still open for one channel and key, oldest first.
-struct OpenNotes {
-    std::vector<std::size_t> starts;
-    std::size_t first = 0;
-
-    bool empty() const { return first == starts.size(); }
-    std::size_t takeOldest() {
-        std::size_t oldest = starts[first++];
-        if (empty()) {
-            starts.clear();
-            first = 0;
-        }
-        return oldest;
-    }
-};
-
-} // namespace
 
 std::vector<std::int32_t> noteLengths(const MidiTrack& track) {
     std::vector<std::int32_t> lengths(track.events.size(), 0);
@@ -32,7 +14,7 @@ std::vector<std::int32_t> noteLengths(const MidiTrack& track) {
         }
         OpenNotes& key = open[event.channel() * 128u + event.data1];
         if (event.isNoteOn()) {
-            key.starts.push_back(i);
+            key.add(i);
         } else if (!key.empty()) {
             std::size_t start = key.takeOldest();
             // Ticks are within the signed range, so the difference is as well.

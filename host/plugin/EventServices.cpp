@@ -77,15 +77,6 @@ ResultCode EventServices::releaseEvent(HostEvent* event) noexcept {
     return resultOk;
 }
 
-ResultCode EventServices::outputEvent(HostEvent* event) noexcept {
-    return send(event);
-}
-
-// The host plays everything it is given in order, so both ways out end in the same place.
-ResultCode EventServices::forwardEvent(HostEvent* event) noexcept {
-    return send(event);
-}
-
 ResultCode EventServices::send(HostEvent* event) {
     if (event == nullptr || event->released || !isChannelKind(event->status) ||
         !isDataValue(event->data1) || !isDataValue(event->data2) || event->channel < 0 ||
@@ -109,46 +100,6 @@ ResultCode EventServices::send(HostEvent* event) {
         return resultUnexpected;
     }
     return resultOk;
-}
-
-ResultCode EventServices::setPosition(HostEvent* event, std::int32_t position) noexcept {
-    if (event == nullptr) {
-        return resultInvalidArgument;
-    }
-    event->position = position;
-    return resultOk;
-}
-
-std::int32_t EventServices::getPosition(HostEvent* event) noexcept {
-    return event == nullptr ? 0 : event->position;
-}
-
-std::int32_t EventServices::getLength(HostEvent* event) noexcept {
-    return event == nullptr ? 0 : event->length;
-}
-
-ResultCode EventServices::setImmediate(HostEvent* event, std::int32_t on) noexcept {
-    if (event == nullptr) {
-        return resultInvalidArgument;
-    }
-    event->immediate = on != 0;
-    return resultOk;
-}
-
-std::int32_t EventServices::isImmediate(HostEvent* event) noexcept {
-    return event != nullptr && event->immediate ? 1 : 0;
-}
-
-std::int32_t EventServices::getStatus(HostEvent* event) noexcept {
-    return event == nullptr ? 0 : event->status;
-}
-
-std::int32_t EventServices::getData1(HostEvent* event) noexcept {
-    return event == nullptr ? 0 : event->data1;
-}
-
-std::int32_t EventServices::getData2(HostEvent* event) noexcept {
-    return event == nullptr ? 0 : event->data2;
 }
 
 } // namespace quorlin::host

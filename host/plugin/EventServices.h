@@ -1,6 +1,6 @@
 #pragma once
 
-#include "component/HostMidiServicesBase.h"
+#include "component/HostEventServices.h"
 #include "host/midi/MidiEvent.h"
 #include "host/plugin/HostEvent.h"
 
@@ -12,9 +12,10 @@ namespace quorlin::host {
 
 // The host's event services. Events a plug-in sends are appended, as MIDI events, to the sink
 // that the caller directs them to before each call into the plug-in; events the plug-in creates
-// go out on the channel given with that direction. What the host does not offer keeps the
-// base's neutral answer; the count never destroys the object, which outlives every plug-in.
-class EventServices final : public HostMidiServicesBase {
+// go out on the channel given with that direction. The reads and writes of an event's fields are
+// the shared ones; what the host does not offer keeps the neutral answer; the count never destroys
+// the object, which outlives every plug-in.
+class EventServices final : public HostEventServices<HostEvent> {
 public:
     EventServices() = default;
     ~EventServices() = default;
@@ -35,16 +36,9 @@ public:
     HostEvent* QUORLIN_CALL createEvent(std::int32_t status, std::int32_t data1, std::int32_t data2,
                                         std::int32_t fourth) noexcept override;
     ResultCode QUORLIN_CALL releaseEvent(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL outputEvent(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL forwardEvent(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL setPosition(HostEvent* event, std::int32_t position) noexcept override;
-    std::int32_t QUORLIN_CALL getPosition(HostEvent* event) noexcept override;
-    std::int32_t QUORLIN_CALL getLength(HostEvent* event) noexcept override;
-    ResultCode QUORLIN_CALL setImmediate(HostEvent* event, std::int32_t on) noexcept override;
-    std::int32_t QUORLIN_CALL isImmediate(HostEvent* event) noexcept override;
-    std::int32_t QUORLIN_CALL getStatus(HostEvent* event) noexcept override;
-    std::int32_t QUORLIN_CALL getData1(HostEvent* event) noexcept override;
-    std::int32_t QUORLIN_CALL getData2(HostEvent* event) noexcept override;
+    // The host plays everything it is given in order, so both ways out end in the same place.
+    ResultCode QUORLIN_CALL outputEvent(HostEvent* event) noexcept override { return send(event); }
+    ResultCode QUORLIN_CALL forwardEvent(HostEvent* event) noexcept override { return send(event); }
 
 private:
     ResultCode send(HostEvent* event);

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "component/HostServicesContext.h"
 #include "component/ModuleInterfaces.h"
 #include "host/ChannelChoice.h"
 #include "host/midi/MidiFile.h"
 #include "host/plugin/EventLog.h"
 #include "host/plugin/EventServices.h"
 #include "host/plugin/InterfacePointer.h"
-#include "host/plugin/PluginHostContext.h"
 
 #include <functional>
 #include <optional>
@@ -41,7 +41,7 @@ public:
 
     // The host's objects, for checks that every reference came back.
     const EventServices& eventServices() const { return services; }
-    const PluginHostContext& hostContext() const { return context; }
+    const HostServicesContext& hostContext() const { return context; }
 
 private:
     MidiTrack processTrack(const MidiTrack& track, std::size_t trackNumber, std::uint16_t channels);
@@ -52,7 +52,7 @@ private:
     ChannelChoice choice;
     std::vector<std::uint16_t> processed;
     EventServices services;
-    PluginHostContext context{services};
+    HostServicesContext context{services};
 };
 
 } // namespace quorlin::host

@@ -344,11 +344,15 @@ private:
         svg.close();
     }
 
+    // Opens the group of a strip under the notes and writes its name left of the plot.
+    static void openStrip(SvgWriter& svg, const char* kind, double nameY, const char* name) {
+        svg.open("g", {{"class", kind}});
+        svg.text("text", {{"class", "strip-name"}, {"x", num(leftMargin - 6)}, {"y", num(nameY)}},
+                 name);
+    }
+
     void drawSpeeds(SvgWriter& svg, const TimeScale& scale) const {
-        svg.open("g", {{"class", "speed"}});
-        svg.text("text",
-                 {{"class", "strip-name"}, {"x", num(leftMargin - 6)}, {"y", num(speedTop() + 14)}},
-                 "CC 5");
+        openStrip(svg, "speed", speedTop() + 14, "CC 5");
         double labelEnd = 0;
         double middle = speedTop() + speedHeight / 2;
         const std::vector<RollTrack::Speed>& speeds = roll.speeds;
@@ -379,10 +383,7 @@ private:
     }
 
     void drawBand(SvgWriter& svg, const TimeScale& scale) const {
-        svg.open("g", {{"class", "portamento"}});
-        svg.text("text",
-                 {{"class", "strip-name"}, {"x", num(leftMargin - 6)}, {"y", num(bandTop() + 11)}},
-                 "CC 65");
+        openStrip(svg, "portamento", bandTop() + 11, "CC 65");
         svg.leaf("rect", {{"class", "band-off"},
                           {"x", num(leftMargin)},
                           {"y", num(bandTop())},

@@ -1,5 +1,7 @@
 #include "host/render/RollTrack.h"
 
+#include "host/midi/OpenNotes.h"
+
 #include <algorithm>
 #include <array>
 
@@ -50,23 +52,6 @@ private:
     std::uint32_t since = 0;
 };
 
-// The notes of one channel and key still sounding, oldest first, as indices into the notes.
-struct Sounding {
-    std::vector<std::size_t> notes;
-    std::size_t first = 0;
-
-    bool empty() const { return first == notes.size(); }
-    void add(std::size_t note) { notes.push_back(note); }
-    std::size_t takeOldest() {
-        std::size_t oldest = notes[first++];
-        if (empty()) {
-            notes.clear();
-            first = 0;
-        }
-        return oldest;
-    }
-};
-
 } // namespace
 
 RollTrack RollTrack::read(const MidiTrack& track) {
@@ -77,7 +62,7 @@ RollTrack RollTrack::read(const MidiTrack& track) {
     }
     PortamentoState portamento(roll.portamentoOn);
     std::array<std::optional<std::uint8_t>, channelCount> lastKey{};
-    std::vector<Sounding> open(channelCount * 128);
+    std::vector<OpenNotes> open(channelCount * 128);
 
     for (const MidiEvent& event : track.events) {
         if (event.isMeta() && event.metaType() == trackNameType && roll.name.empty()) {
@@ -89,7 +74,7 @@ RollTrack RollTrack::read(const MidiTrack& track) {
         }
         std::uint8_t channel = event.channel();
         roll.channels |= static_cast<std::uint16_t>(1u << channel);
-        Sounding& sounding = open[channel * (midi::dataMax + 1u) + (event.data1 & midi::dataMask)];
+        OpenNotes& sounding = open[channel * (midi::dataMax + 1u) + (event.data1 & midi::dataMask)];
         if (event.isNoteOn()) {
             Note note{event.tick,  roll.endTick, event.data1, channel,
                       event.data2, std::nullopt, false};

@@ -11,9 +11,7 @@ anywhere), and the phrase with portamento forced on before every note (the detac
 transitions glide too, so the synthesizer really would glide there if the plug-in let it).
 """
 
-import argparse
 import os
-import shutil
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -116,10 +114,6 @@ def expect(name, results, glides):
 
 
 def main():
-    own, command = hostcheck.split_command_line(sys.argv[1:])
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--work", required=True)
-    options = parser.parse_args(own)
     missing = glide_audio.synthesizer_missing()
     try:
         import numpy  # noqa: F401
@@ -129,11 +123,9 @@ def main():
     if missing:
         print("skipped: " + missing)
         sys.exit(hostcheck.SKIPPED)
-    host = hostcheck.Host(command)
-    host.probe()
+    host, options = hostcheck.start(sys.argv[1:])
     work = options.work
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
+    hostcheck.fresh_folder(work)
 
     plain = os.path.join(work, "phrase.mid")
     glide_audio.write_midi(plain, DIVISION, phrase_events())

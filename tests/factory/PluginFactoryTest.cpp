@@ -13,10 +13,8 @@
 namespace quorlin::testing {
 namespace {
 
+// The factory's places after the first three.
 enum FactoryPlace : int {
-    placeQuery = 1,
-    placeAddRef = 2,
-    placeRelease = 3,
     placeFactoryInfo = 4,
     placeCountClasses = 5,
     placeClassInfo = 6,
@@ -113,10 +111,11 @@ TEST_F(PluginFactoryTest, CreateInstanceRefusals) {
     EXPECT_EQ(out, nullptr);
 
     out = factory;
-    EXPECT_EQ(callSlot<ResultCode>(factory, placeQuery, ModuleInterfaceId.raw(), &out),
+    EXPECT_EQ(callSlot<ResultCode>(factory, placeQueryInterface, ModuleInterfaceId.raw(), &out),
               resultNoInterface);
     EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(callSlot<ResultCode>(factory, placeQuery, FactoryInterfaceId.raw(), &out), 0);
+    EXPECT_EQ(callSlot<ResultCode>(factory, placeQueryInterface, FactoryInterfaceId.raw(), &out),
+              0);
     EXPECT_EQ(out, factory);
     EXPECT_EQ(callSlot<std::uint32_t>(factory, placeRelease), 1u);
 }

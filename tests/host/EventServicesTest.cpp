@@ -1,5 +1,5 @@
 #include "host/plugin/EventServices.h"
-#include "host/plugin/PluginHostContext.h"
+#include "component/HostServicesContext.h"
 #include "testing/SlotCall.h"
 
 #include "component/MidiProtocol.h"
@@ -95,7 +95,7 @@ TEST(HostEventServicesTest, RefusesWhatCannotBecomeAMidiMessage) {
 
 TEST(HostEventServicesTest, ContextHandsOutTheServicesAndCountsReferences) {
     EventServices services;
-    PluginHostContext context(services);
+    HostServicesContext context(services);
     void* answer = nullptr;
     ASSERT_EQ(context.QueryInterface(HostMidiServicesId.raw(), &answer), resultOk);
     EXPECT_EQ(answer, static_cast<HostMidiServices*>(&services));

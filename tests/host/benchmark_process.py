@@ -11,14 +11,8 @@ import subprocess
 import sys
 import time
 
-
-def quantity(value):
-    groups = [value & 0x7F]
-    value >>= 7
-    while value:
-        groups.append((value & 0x7F) | 0x80)
-        value >>= 7
-    return bytes(reversed(groups))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+from midi_bytes import variable_length as quantity  # noqa: E402
 
 
 def build(events_wanted):

@@ -5,7 +5,6 @@ a non-zero exit code, and no output file (nor a temporary one) left behind."""
 import argparse
 import os
 import random
-import shutil
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -90,20 +89,14 @@ def check_mutations(host, work, out_dir, count):
 
 
 def main():
-    own, command = hostcheck.split_command_line(sys.argv[1:])
     parser = argparse.ArgumentParser()
-    parser.add_argument("--work", required=True)
     parser.add_argument("--no-export-library", required=True,
                         help="a loadable library without the factory export")
     parser.add_argument("--no-module-library", required=True,
                         help="a library whose factory offers no MIDI module class")
-    options = parser.parse_args(own)
-    host = hostcheck.Host(command)
-    host.probe()
-
+    host, options = hostcheck.start(sys.argv[1:], parser)
     work = options.work
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
+    hostcheck.fresh_folder(work)
     good = os.path.join(work, "good.mid")
     with open(good, "wb") as stream:
         stream.write(smf())

@@ -5,7 +5,6 @@ writes must still be right: well-formed SVG whatever the names hold, log rows ne
 merged, oversized input refused after its header."""
 
 import os
-import shutil
 import subprocess
 import sys
 import threading
@@ -86,8 +85,7 @@ def named_track_file(name_bytes, text_bytes):
 def main():
     host, options = hostcheck.start(sys.argv[1:])
     work = os.path.abspath(options.work)
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
+    hostcheck.fresh_folder(work)
 
     # 30,000 one-note tracks: enough for work that grows with the square of the track count to
     # pass the limit, few enough for a sanitized build to draw its 70 MB picture well within it.

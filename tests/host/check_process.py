@@ -15,8 +15,11 @@ import os
 import re
 import sys
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
 import hostcheck  # noqa: E402
+from midi_notes import is_note_off, is_note_on, note_lengths  # noqa: E402
 
 mido = hostcheck.import_mido()
 
@@ -28,28 +31,6 @@ def absolute(track):
         tick += message.time
         events.append((tick, message.copy(time=0)))
     return events
-
-
-def is_note_on(message):
-    return message.type == "note_on" and message.velocity > 0
-
-
-def is_note_off(message):
-    return message.type == "note_off" or (message.type == "note_on" and message.velocity == 0)
-
-
-def note_lengths(events):
-    lengths = {}
-    open_notes = {}
-    for index, (tick, message) in enumerate(events):
-        if is_note_on(message):
-            open_notes.setdefault((message.channel, message.note), []).append(index)
-        elif is_note_off(message):
-            waiting = open_notes.get((message.channel, message.note))
-            if waiting:
-                start = waiting.pop(0)
-                lengths[start] = tick - events[start][0]
-    return lengths
 
 
 DRUMS = 9

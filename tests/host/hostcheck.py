@@ -6,6 +6,7 @@ program alone natively, or a runner (such as the Wine launcher) followed by the 
 
 import argparse
 import os
+import shutil
 import subprocess
 import sys
 
@@ -58,16 +59,22 @@ class Host:
         return lines
 
 
-def start(argv):
-    """The common start of a check script: its own --work folder, then the host command line.
-    Returns the probed host and the parsed options."""
+def start(argv, parser=None):
+    """The common start of a check script: its own --work folder (and what `parser` adds), then
+    the host command line. Returns the probed host and the parsed options."""
     own, command = split_command_line(argv)
-    parser = argparse.ArgumentParser()
+    parser = parser or argparse.ArgumentParser()
     parser.add_argument("--work", required=True)
     options = parser.parse_args(own)
     host = Host(command)
     host.probe()
     return host, options
+
+
+def fresh_folder(path):
+    """Creates `path` empty, removing what an earlier run left there."""
+    shutil.rmtree(path, ignore_errors=True)
+    os.makedirs(path)
 
 
 def fail(message, result=None):

@@ -55,6 +55,13 @@ protected:
     bool delivered(std::size_t count) {
         return pumpUntil([&] { return listener.reports.size() >= count; });
     }
+    // Starts the timer, waits for `count` reports, and stops it again.
+    bool deliveredWhileStarted(std::size_t count) {
+        startChangeTimer();
+        bool arrived = delivered(count);
+        stopChangeTimer();
+        return arrived;
+    }
 
     FakeOwner owner;
     RecordingListener listener;
@@ -110,9 +117,7 @@ TEST_F(ChangeTimerTest, ChangesMadeBeforeTheFirstStartWaitForIt) {
     speed->setValue(5);
     pumpMessagesFor(100ms);
     EXPECT_TRUE(listener.reports.empty());
-    startChangeTimer();
-    EXPECT_TRUE(delivered(1));
-    stopChangeTimer();
+    EXPECT_TRUE(deliveredWhileStarted(1));
 }
 
 TEST_F(ChangeTimerTest, AnUnmatchedStopDoesNotKeepTheNextStartFromCreatingTheTimer) {
@@ -135,9 +140,7 @@ TEST_F(ChangeTimerTest, UnloadKillsARunningTimerAndResetsTheCount) {
     EXPECT_TRUE(listener.reports.empty());
 
     // Nothing is left half-stopped: a new start makes a working timer again.
-    startChangeTimer();
-    EXPECT_TRUE(delivered(1));
-    stopChangeTimer();
+    EXPECT_TRUE(deliveredWhileStarted(1));
     EXPECT_EQ(changeTimerStartCount(), 0);
 }
 
