@@ -1,7 +1,7 @@
 # The two commands the README promises: `make demo` and `make test`. Both install what they
 # need on a fresh Debian machine when run as root.
 
-PRESETS_NATIVE := native sanitize
+PRESETS_NATIVE := native sanitize tsan
 PRESETS_WINDOWS := win32 win64
 # The native build alone: what `make demo` and `make install` need (the configure step also
 # reads the unit-test and benchmark frameworks).
