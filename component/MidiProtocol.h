@@ -17,6 +17,7 @@ inline constexpr std::int32_t statusPitchBend = 0xE0;       // 224
 // System messages and file events.
 inline constexpr std::int32_t statusSysEx = 0xF0;
 inline constexpr std::int32_t statusSysExContinuation = 0xF7;
+inline constexpr std::int32_t statusTimingClock = 0xF8;
 inline constexpr std::int32_t statusMeta = 0xFF;
 
 inline constexpr std::int32_t statusKindMask = 0xF0;

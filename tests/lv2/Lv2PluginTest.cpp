@@ -3,6 +3,7 @@
 
 #include "AllocationCount.h"
 #include "PluginUnderTest.h"
+#include "component/MidiProtocol.h"
 
 #include <gtest/gtest.h>
 
@@ -16,45 +17,72 @@ constexpr std::uint32_t cycleFrames = 64;
 
 using Events = std::vector<OutputEvent>;
 
-OutputEvent at(std::uint32_t frame, std::vector<std::uint8_t> bytes) {
+using Bytes = std::vector<std::uint8_t>;
+
+// Channel messages by name; channels count from 0.
+Bytes message(std::int32_t kind, int channel, int first, int second) {
+    return {static_cast<std::uint8_t>(kind | channel), static_cast<std::uint8_t>(first),
+            static_cast<std::uint8_t>(second)};
+}
+Bytes noteOn(int channel, int note, int velocity) {
+    return message(midi::statusNoteOn, channel, note, velocity);
+}
+Bytes noteOff(int channel, int note, int velocity) {
+    return message(midi::statusNoteOff, channel, note, velocity);
+}
+Bytes controller(int channel, int number, int value) {
+    return message(midi::statusController, channel, number, value);
+}
+Bytes portamento(int channel, int value) {
+    return controller(channel, midi::controllerPortamento, value);
+}
+Bytes portamentoTime(int channel, int value) {
+    return controller(channel, midi::controllerPortamentoTime, value);
+}
+Bytes pitchBend(int channel, int low, int high) {
+    return message(midi::statusPitchBend, channel, low, high);
+}
+Bytes channelPressure(int channel, int pressure) {
+    return {static_cast<std::uint8_t>(midi::statusChannelPressure | channel),
+            static_cast<std::uint8_t>(pressure)};
+}
+Bytes programChange(int channel, int program) {
+    return {static_cast<std::uint8_t>(midi::statusProgramChange | channel),
+            static_cast<std::uint8_t>(program)};
+}
+// A system-exclusive message (a universal identity request).
+Bytes identityRequest() {
+    return {midi::statusSysEx, 0x7E, 0x7F, 0x06, 0x01, midi::statusSysExContinuation};
+}
+
+OutputEvent at(std::uint32_t frame, Bytes bytes) {
     return {frame, std::move(bytes)};
 }
 
 TEST(Lv2Plugin, LegatoPerChannelWithEverythingElsePassedAtItsFrame) {
     PluginUnderTest plugin(quorlinUri);
     plugin.activate();
-    plugin.queue(0, {0x90, 60, 100});  // channel 1: first key
-    plugin.queue(5, {0xB2, 7, 80});    // channel 3: volume
-    plugin.queue(10, {0x91, 64, 100}); // channel 2: alone on its channel
-    plugin.queue(15, {0xE0, 0, 72});   // pitch bend
-    plugin.queue(20, {0x90, 62, 100}); // channel 1: legato over 60
-    plugin.queue(25, {0xC1, 5});       // program change
-    plugin.queue(30, {0x81, 64, 64});  // channel 2: key up
-    plugin.queue(35, {0xF8});          // clock
-    plugin.queue(40, {0x91, 65, 100}); // channel 2: nothing held there
-    plugin.queue(42, {0xD1, 30});      // channel pressure
-    plugin.queue(45, {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7});
-    plugin.queue(50, {0x90, 60, 0});   // velocity 0: channel 1 lets 60 go
-    plugin.queue(60, {0x90, 67, 100}); // channel 1: 62 still held
+    plugin.queue(0, noteOn(0, 60, 100));         // channel 1: first key
+    plugin.queue(5, controller(2, 7, 80));       // channel 3: volume
+    plugin.queue(10, noteOn(1, 64, 100));        // channel 2: alone on its channel
+    plugin.queue(15, pitchBend(0, 0, 72));       // pitch bend
+    plugin.queue(20, noteOn(0, 62, 100));        // channel 1: legato over 60
+    plugin.queue(25, programChange(1, 5));       // program change
+    plugin.queue(30, noteOff(1, 64, 64));        // channel 2: key up
+    plugin.queue(35, {midi::statusTimingClock}); // clock
+    plugin.queue(40, noteOn(1, 65, 100));        // channel 2: nothing held there
+    plugin.queue(42, channelPressure(1, 30));    // channel pressure
+    plugin.queue(45, identityRequest());
+    plugin.queue(50, noteOn(0, 60, 0));   // velocity 0: channel 1 lets 60 go
+    plugin.queue(60, noteOn(0, 67, 100)); // channel 1: 62 still held
 
-    Events expected = {at(0, {0xB0, 65, 0}),
-                       at(0, {0x90, 60, 100}),
-                       at(5, {0xB2, 7, 80}),
-                       at(10, {0xB1, 65, 0}),
-                       at(10, {0x91, 64, 100}),
-                       at(15, {0xE0, 0, 72}),
-                       at(20, {0xB0, 65, 127}),
-                       at(20, {0x90, 62, 100}),
-                       at(25, {0xC1, 5}),
-                       at(30, {0x81, 64, 64}),
-                       at(35, {0xF8}),
-                       at(40, {0xB1, 65, 0}),
-                       at(40, {0x91, 65, 100}),
-                       at(42, {0xD1, 30}),
-                       at(45, {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}),
-                       at(50, {0x90, 60, 0}),
-                       at(60, {0xB0, 65, 127}),
-                       at(60, {0x90, 67, 100})};
+    Events expected = {
+        at(0, portamento(0, 0)),    at(0, noteOn(0, 60, 100)),         at(5, controller(2, 7, 80)),
+        at(10, portamento(1, 0)),   at(10, noteOn(1, 64, 100)),        at(15, pitchBend(0, 0, 72)),
+        at(20, portamento(0, 127)), at(20, noteOn(0, 62, 100)),        at(25, programChange(1, 5)),
+        at(30, noteOff(1, 64, 64)), at(35, {midi::statusTimingClock}), at(40, portamento(1, 0)),
+        at(40, noteOn(1, 65, 100)), at(42, channelPressure(1, 30)),    at(45, identityRequest()),
+        at(50, noteOn(0, 60, 0)),   at(60, portamento(0, 127)),        at(60, noteOn(0, 67, 100))};
     // The speed control is "Off": no controller 5 anywhere.
     EXPECT_EQ(plugin.run(cycleFrames), expected);
 
@@ -66,25 +94,29 @@ TEST(Lv2Plugin, PortamentoTimeAfterEachChangeActivateAndFirstNoteOfAChannel) {
     PluginUnderTest plugin(quorlinUri);
     plugin.setControl("speed", 20.0f);
     plugin.activate();
-    plugin.queue(10, {0x90, 60, 100});
+    plugin.queue(10, noteOn(0, 60, 100));
     EXPECT_EQ(plugin.run(cycleFrames),
-              (Events{at(10, {0xB0, 5, 20}), at(10, {0xB0, 65, 0}), at(10, {0x90, 60, 100})}));
+              (Events{at(10, portamentoTime(0, 20)), at(10, portamento(0, 0)),
+                      at(10, noteOn(0, 60, 100))}));
     plugin.clearInput();
     EXPECT_EQ(plugin.run(cycleFrames), Events{}) << "controller 5 once per change";
 
     // A change reaches the active channel at the cycle's start, a new channel before its note.
     plugin.setControl("speed", 40.0f);
-    plugin.queue(5, {0x91, 64, 100});
-    EXPECT_EQ(plugin.run(cycleFrames), (Events{at(0, {0xB0, 5, 40}), at(5, {0xB1, 5, 40}),
-                                               at(5, {0xB1, 65, 0}), at(5, {0x91, 64, 100})}));
+    plugin.queue(5, noteOn(1, 64, 100));
+    EXPECT_EQ(plugin.run(cycleFrames),
+              (Events{at(0, portamentoTime(0, 40)), at(5, portamentoTime(1, 40)),
+                      at(5, portamento(1, 0)), at(5, noteOn(1, 64, 100))}));
     plugin.clearInput();
 
     plugin.deactivate();
     plugin.activate();
-    EXPECT_EQ(plugin.run(cycleFrames), (Events{at(0, {0xB0, 5, 40}), at(0, {0xB1, 5, 40})}));
+    EXPECT_EQ(plugin.run(cycleFrames),
+              (Events{at(0, portamentoTime(0, 40)), at(0, portamentoTime(1, 40))}));
 
     plugin.setControl("speed", 300.0f); // clamped to the range
-    EXPECT_EQ(plugin.run(cycleFrames), (Events{at(0, {0xB0, 5, 127}), at(0, {0xB1, 5, 127})}));
+    EXPECT_EQ(plugin.run(cycleFrames),
+              (Events{at(0, portamentoTime(0, 127)), at(0, portamentoTime(1, 127))}));
 
     plugin.setControl("speed", -1.0f); // "Off"
     EXPECT_EQ(plugin.run(cycleFrames), Events{});
@@ -99,20 +131,22 @@ TEST(Lv2Plugin, FrameCountWrapsAndTransportStopsAndStarts) {
     plugin.activate();
     plugin.runOnly(0xFFFFFFF0u); // the running count is 16 frames short of wrapping
 
-    plugin.queue(8, {0x90, 60, 100});
-    plugin.queue(20, {0x90, 62, 100}); // after the wrap, 60 still held
-    EXPECT_EQ(plugin.run(cycleFrames),
-              (Events{at(8, {0xB0, 5, 10}), at(8, {0xB0, 65, 0}), at(8, {0x90, 60, 100}),
-                      at(20, {0xB0, 65, 127}), at(20, {0x90, 62, 100})}));
+    plugin.queue(8, noteOn(0, 60, 100));
+    plugin.queue(20, noteOn(0, 62, 100)); // after the wrap, 60 still held
+    EXPECT_EQ(
+        plugin.run(cycleFrames),
+        (Events{at(8, portamentoTime(0, 10)), at(8, portamento(0, 0)), at(8, noteOn(0, 60, 100)),
+                at(20, portamento(0, 127)), at(20, noteOn(0, 62, 100))}));
 
     plugin.clearInput();
-    plugin.queueTransport(4, 0.0f);    // stop: the held keys are forgotten
-    plugin.queue(10, {0x90, 64, 100}); // so this one is alone
-    plugin.queueTransport(30, 1.0f);   // start: controller 5 is due at once
-    plugin.queue(40, {0x90, 65, 100});
-    EXPECT_EQ(plugin.run(cycleFrames),
-              (Events{at(10, {0xB0, 65, 0}), at(10, {0x90, 64, 100}), at(30, {0xB0, 5, 10}),
-                      at(40, {0xB0, 65, 127}), at(40, {0x90, 65, 100})}));
+    plugin.queueTransport(4, 0.0f);       // stop: the held keys are forgotten
+    plugin.queue(10, noteOn(0, 64, 100)); // so this one is alone
+    plugin.queueTransport(30, 1.0f);      // start: controller 5 is due at once
+    plugin.queue(40, noteOn(0, 65, 100));
+    EXPECT_EQ(
+        plugin.run(cycleFrames),
+        (Events{at(10, portamento(0, 0)), at(10, noteOn(0, 64, 100)), at(30, portamentoTime(0, 10)),
+                at(40, portamento(0, 127)), at(40, noteOn(0, 65, 100))}));
 }
 
 TEST(Lv2Plugin, EventsThatDoNotFitTheOutputAreDroppedWholeAndReported) {
@@ -120,11 +154,11 @@ TEST(Lv2Plugin, EventsThatDoNotFitTheOutputAreDroppedWholeAndReported) {
     constexpr std::uint32_t capacity = 16 + 3 * 24 + 10;
     PluginUnderTest plugin(quorlinUri, capacity);
     plugin.activate();
-    plugin.queue(0, {0x90, 60, 100});
-    plugin.queue(1, {0x90, 62, 100});
-    plugin.queue(2, {0xF0, 0x01, 0xF7});
-    EXPECT_EQ(plugin.run(cycleFrames),
-              (Events{at(0, {0xB0, 65, 0}), at(0, {0x90, 60, 100}), at(1, {0xB0, 65, 127})}));
+    plugin.queue(0, noteOn(0, 60, 100));
+    plugin.queue(1, noteOn(0, 62, 100));
+    plugin.queue(2, {midi::statusSysEx, 0x01, midi::statusSysExContinuation});
+    EXPECT_EQ(plugin.run(cycleFrames), (Events{at(0, portamento(0, 0)), at(0, noteOn(0, 60, 100)),
+                                               at(1, portamento(0, 127))}));
     EXPECT_EQ(plugin.outputAtomSize(), 8u + 3u * 24u);
     EXPECT_TRUE(plugin.logLines().empty()) << "nothing is logged from run";
 
@@ -147,13 +181,13 @@ TEST(Lv2Plugin, RunTakesNothingFromTheHeap) {
         switch (step % 4) {
         case 0:
         case 1:
-            plugin.queue(step, {static_cast<std::uint8_t>(0x90 | channel), note, 90});
+            plugin.queue(step, noteOn(channel, note, 90));
             break;
         case 2:
-            plugin.queue(step, {static_cast<std::uint8_t>(0x80 | channel), note, 0});
+            plugin.queue(step, noteOff(channel, note, 0));
             break;
         default:
-            plugin.queue(step, {static_cast<std::uint8_t>(0xB0 | channel), 1, note});
+            plugin.queue(step, controller(channel, 1, note));
             break;
         }
     }

@@ -2,6 +2,7 @@
 // the bundle's code and the module's process-wide state, and must not trip over each other.
 
 #include "PluginUnderTest.h"
+#include "component/MidiProtocol.h"
 
 #include <gtest/gtest.h>
 
@@ -30,16 +31,16 @@ struct ThreadOutcome {
 void check(const std::vector<OutputEvent>& events, ThreadOutcome& outcome) {
     for (std::size_t index = 0; index < events.size(); ++index) {
         const OutputEvent& event = events[index];
-        std::uint8_t kind = event.bytes[0] & 0xF0;
-        std::uint8_t channel = event.bytes[0] & 0x0F;
-        if (kind == 0x90 && event.bytes[2] != 0) {
+        std::int32_t kind = event.bytes[0] & midi::statusKindMask;
+        std::int32_t channel = event.bytes[0] & midi::channelMask;
+        if (kind == midi::statusNoteOn && event.bytes[2] != 0) {
             ++outcome.noteOns;
             bool preceded = index > 0 && events[index - 1].frame == event.frame &&
-                            events[index - 1].bytes[0] == (0xB0 | channel) &&
-                            events[index - 1].bytes[1] == 65;
+                            events[index - 1].bytes[0] == (midi::statusController | channel) &&
+                            events[index - 1].bytes[1] == midi::controllerPortamento;
             outcome.noteOnsWithoutController += preceded ? 0 : 1;
         }
-        if (kind == 0xB0 && event.bytes[1] == 5) {
+        if (kind == midi::statusController && event.bytes[1] == midi::controllerPortamentoTime) {
             ++outcome.portamentoTimes;
             outcome.unexpectedTimes += event.bytes[2] == 20 || event.bytes[2] == 40 ? 0 : 1;
         }
@@ -54,8 +55,10 @@ TEST(Lv2Threads, FourInstancesOnFourThreadsWhileTheSpeedChanges) {
         for (std::uint8_t step = 0; step < 32; ++step) {
             auto channel = static_cast<std::uint8_t>((step + index) % 16);
             auto note = static_cast<std::uint8_t>(48 + step % 12);
-            plugin.queue(step * 4u, {static_cast<std::uint8_t>(0x90 | channel), note, 100});
-            plugin.queue(step * 4u + 2, {static_cast<std::uint8_t>(0x80 | channel), note, 0});
+            plugin.queue(step * 4u,
+                         {static_cast<std::uint8_t>(midi::statusNoteOn | channel), note, 100});
+            plugin.queue(step * 4u + 2,
+                         {static_cast<std::uint8_t>(midi::statusNoteOff | channel), note, 0});
         }
         plugin.activate();
     }
