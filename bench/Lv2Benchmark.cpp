@@ -115,8 +115,10 @@ int main() {
                cableFrames, 2};
     cable.plugin->activate();
     for (std::uint8_t channel = 0; channel < 16; ++channel) {
-        cable.plugin->queue(channel, {static_cast<std::uint8_t>(0x90 | channel), 60, 100});
-        cable.plugin->queue(channel + 20u, {static_cast<std::uint8_t>(0x80 | channel), 60, 0});
+        cable.plugin->queue(channel,
+                            {static_cast<std::uint8_t>(midi::statusNoteOn | channel), 60, 100});
+        cable.plugin->queue(channel + 20u,
+                            {static_cast<std::uint8_t>(midi::statusNoteOff | channel), 60, 0});
     }
     cable.plugin->runOnly(cableFrames);
     cable.plugin->deactivate();

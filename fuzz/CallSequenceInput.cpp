@@ -2,6 +2,8 @@
 
 #include "CallSequenceInput.h"
 
+#include "component/MidiProtocol.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -77,15 +79,15 @@ std::int32_t readStatus(ByteReader& in) {
     case 0:
     case 1:
     case 2:
-        return 144;
+        return midi::statusNoteOn;
     case 3:
-        return 128;
+        return midi::statusNoteOff;
     case 4:
-        return 176;
+        return midi::statusController;
     case 5:
-        return 0x90 | ((kind >> 3) & 0x0F); // note-on with channel bits
+        return midi::statusNoteOn | ((kind >> 3) & midi::channelMask); // with channel bits
     case 6:
-        return 0x80 | ((kind >> 3) & 0x0F);
+        return midi::statusNoteOff | ((kind >> 3) & midi::channelMask);
     default:
         return in.number();
     }
