@@ -12,10 +12,12 @@ TEST_PACKAGES := g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
 	valgrind clang libclang-rt-14-dev fluidsynth timgm6mb-soundfont python3-numpy \
 	pkg-config lv2-dev liblilv-dev lilv-utils sordi jackd2 jalv python3-jack-client \
 	lv2-examples x42-plugins clang-format flake8
+# `make install` adds the LV2 headers, so the bundle goes in $(PREFIX)/lib/lv2 too.
+INSTALL_PACKAGES := $(DEMO_PACKAGES) pkg-config lv2-dev
 PACKAGES := $(DEMO_PACKAGES) $(TEST_PACKAGES)
 PREFIX ?= /usr/local
 
-.PHONY: all test demo install bench fuzz memcheck listen format toolchain demo-toolchain native win32 \
+.PHONY: all test demo install bench fuzz memcheck listen format toolchain demo-toolchain install-toolchain native win32 \
 	win64 sanitize clean
 
 all: test
@@ -26,6 +28,9 @@ toolchain:
 demo-toolchain:
 	@PACKAGES="$(DEMO_PACKAGES)" sh cmake/install-toolchain.sh
 
+install-toolchain:
+	@PACKAGES="$(INSTALL_PACKAGES)" sh cmake/install-toolchain.sh
+
 test: toolchain
 	@sh cmake/test-presets.sh $(PRESETS_NATIVE) $(PRESETS_WINDOWS) memcheck fuzz-smoke
 
@@ -34,7 +39,7 @@ demo: demo-toolchain
 	@./build/native/quorlin-host demo --force
 
 # quorlin-host in $(PREFIX)/bin, the plug-in it loads in $(PREFIX)/lib/quorlin.
-install: demo-toolchain
+install: install-toolchain
 	@cmake --preset native >/dev/null && cmake --build --preset native
 	@cmake --install build/native --prefix $(PREFIX)
 
