@@ -29,6 +29,11 @@ SECOND_SPEED = 20
 PORTAMENTO_TIME = 5
 PORTAMENTO = 65
 STOP_SECONDS = 5
+# The test's own server name. A fixed one, so that what a killed run left behind is this name's
+# alone and is cleared by the next run: the server registry has room for eight names, and the
+# dead ones of other names are never reclaimed.
+SERVER = "quorlin-test"
+JACK_DIR = "/dev/shm"
 # The whole run, after which the script gives up and stops what it started (ctest's own limit
 # is longer, so the cleanup always gets its turn).
 DEADLINE_SECONDS = 60
@@ -145,6 +150,25 @@ def wait_for(condition, seconds, what):
     raise TimeoutError(f"timed out after {seconds} s waiting for {what}")
 
 
+def clear_stale_server(jack, server):
+    """Removes the socket and semaphores of a killed server of this name; a live one is an
+    error, since two runs must not share a server."""
+    uid = os.getuid()
+    leftovers = [name for name in os.listdir(JACK_DIR)
+                 if name.startswith(f"jack_{server}_{uid}_")
+                 or name.startswith(f"jack_sem.{uid}_{server}_")]
+    if not leftovers:
+        return
+    try:
+        jack.Client("quorlin-test-stale", servername=server, no_start_server=True).close()
+    except jack.JackError:
+        for name in leftovers:
+            os.unlink(os.path.join(JACK_DIR, name))
+        print(f"cleared what a killed JACK server '{server}' left: {', '.join(leftovers)}")
+        return
+    raise RuntimeError(f"a JACK server named '{server}' is running already")
+
+
 def connect_client(jack, server, seconds):
     time.sleep(0.5)  # each refused attempt prints libjack's complaints
     deadline = time.monotonic() + seconds
@@ -227,7 +251,8 @@ def check(sent, received, change_window):
 
 
 def run(args, jack):
-    server = f"quorlin-test-{os.getpid()}"
+    server = SERVER
+    clear_stale_server(jack, server)
     env = dict(os.environ, JACK_DEFAULT_SERVER=server, JACK_NO_AUDIO_RESERVATION="1",
                LV2_PATH=args.lv2_path)
     jackd = jalv = None
