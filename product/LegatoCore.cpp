@@ -10,6 +10,12 @@ std::int32_t LegatoCore::noteOn(std::int32_t note, std::int32_t position, std::i
     return heldKeys.count() >= 2 ? midi::portamentoOn : midi::portamentoOff;
 }
 
+void LegatoCore::controller(std::int32_t number) noexcept {
+    if (midi::endsAllNotes(number)) {
+        heldKeys.clear();
+    }
+}
+
 std::optional<std::int32_t> LegatoCore::takeDueSpeed() noexcept {
     if (!speedPending) {
         return std::nullopt;

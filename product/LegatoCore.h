@@ -34,6 +34,9 @@ public:
     // A note-off, or a note-on with velocity 0: the key is no longer held; a key that is not
     // held is ignored. Costs a search.
     void noteOff(std::int32_t note) noexcept { heldKeys.remove(note); }
+    // A controller that passes through. All Sound Off, All Notes Off and the mode messages
+    // (Omni, Mono, Poly) end every held note, so the keys are let go. Constant time.
+    void controller(std::int32_t number) noexcept;
 
     // The transport stopped: every held key is forgotten. Constant time.
     void stop() noexcept { heldKeys.clear(); }

@@ -90,6 +90,9 @@ ResultCode QuorlinModule::processEvent(HostEvent* event) noexcept {
     if (status == midi::statusNoteOn || status == midi::statusNoteOff) {
         return noteOff(event, note, immediate);
     }
+    if (status == midi::statusController) {
+        legato.controller(note); // the first data byte is the controller number
+    }
     return MidiModuleBase::processEvent(event);
 }
 
