@@ -6,6 +6,7 @@
 
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -86,22 +87,24 @@ bool isChannelMessage(const std::uint8_t* bytes, std::uint32_t size) noexcept {
 
 } // namespace
 
-QuorlinPlugin* QuorlinPlugin::create(const LV2_Feature* const* features) noexcept {
+QuorlinPlugin* QuorlinPlugin::create(double sampleRate,
+                                     const LV2_Feature* const* features) noexcept {
     LV2_URID_Map* map = findMap(features);
     if (map == nullptr) {
         PluginLog(features, nullptr).error("the host does not offer urid:map");
         return nullptr;
     }
     try {
-        return new QuorlinPlugin(*map, features);
+        return new QuorlinPlugin(sampleRate, *map, features);
     } catch (const std::bad_alloc&) {
         PluginLog(features, map).error("out of memory");
         return nullptr;
     }
 }
 
-QuorlinPlugin::QuorlinPlugin(LV2_URID_Map& map, const LV2_Feature* const* features)
-    : urids(map), log(features, &map), output(urids.atomSequence, urids.midiEvent) {}
+QuorlinPlugin::QuorlinPlugin(double rate, LV2_URID_Map& map, const LV2_Feature* const* features)
+    : urids(map), log(features, &map), output(urids.atomSequence, urids.midiEvent),
+      sampleRate(rate) {}
 
 void QuorlinPlugin::connectPort(std::uint32_t port, void* data) noexcept {
     switch (static_cast<PortIndex>(port)) {
@@ -113,6 +116,12 @@ void QuorlinPlugin::connectPort(std::uint32_t port, void* data) noexcept {
         break;
     case PortIndex::speed:
         speedPort = static_cast<const float*>(data);
+        break;
+    case PortIndex::chordWindow:
+        chordWindowPort = static_cast<const float*>(data);
+        break;
+    case PortIndex::portamentoOnChange:
+        onChangePort = static_cast<const float*>(data);
         break;
     }
 }
@@ -134,6 +143,7 @@ void QuorlinPlugin::deactivate() noexcept {
 
 void QuorlinPlugin::run(std::uint32_t frames) noexcept {
     applySpeed();
+    applyPlaying();
     // The input is walked within the size it had before any output is written: a host may have
     // connected both ports to one buffer.
     InputSequence input(midiIn);
@@ -176,6 +186,25 @@ void QuorlinPlugin::applySpeed() noexcept {
     speedsOwed = true;
 }
 
+void QuorlinPlugin::applyPlaying() noexcept {
+    std::int32_t window = 0;
+    if (chordWindowPort != nullptr && *chordWindowPort > 0.0f) {
+        // In frames at the host's rate; the control's range bounds it, a stray value included.
+        double milliseconds = std::min<double>(*chordWindowPort, chordWindowMax);
+        window = static_cast<std::int32_t>(std::lround(milliseconds * sampleRate / 1000.0));
+    }
+    bool onChange = onChangePort != nullptr && *onChangePort > 0.5f;
+    if (window == appliedWindow && onChange == appliedOnChange) {
+        return;
+    }
+    appliedWindow = window;
+    appliedOnChange = onChange;
+    for (Channel& channel : channels) {
+        channel.legato.setChordWindow(window);
+        channel.legato.setPortamentoOnChange(onChange);
+    }
+}
+
 void QuorlinPlugin::handleMidi(std::uint32_t frame, const LV2_Atom& atom) noexcept {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&atom + 1);
     if (!isChannelMessage(bytes, atom.size)) {
@@ -192,14 +221,17 @@ void QuorlinPlugin::handleMidi(std::uint32_t frame, const LV2_Atom& atom) noexce
             sendDueSpeed(channel, number, frame);
         }
         // Played live, a key is held until its note-off: no length.
-        std::int32_t value =
-            channel.legato.noteOn(bytes[1], static_cast<std::int32_t>(position + frame), 0);
-        sendOwn(frame, static_cast<std::uint8_t>(midi::statusController | number),
-                midi::controllerPortamento, static_cast<std::uint8_t>(value));
+        if (std::optional<std::int32_t> value =
+                channel.legato.noteOn(bytes[1], static_cast<std::int32_t>(position + frame), 0)) {
+            if (!sendOwn(frame, static_cast<std::uint8_t>(midi::statusController | number),
+                         midi::controllerPortamento, static_cast<std::uint8_t>(*value))) {
+                channel.legato.portamentoLost();
+            }
+        }
     } else if (kind == midi::statusNoteOn || kind == midi::statusNoteOff) {
         channel.legato.noteOff(bytes[1]);
     } else if (kind == midi::statusController) {
-        channel.legato.controller(bytes[1]);
+        channel.legato.controller(bytes[1], bytes[2]);
     }
     output.write(frame, bytes, atom.size);
 }
@@ -249,10 +281,10 @@ void QuorlinPlugin::sendDueSpeed(Channel& channel, std::uint8_t number,
     }
 }
 
-void QuorlinPlugin::sendOwn(std::uint32_t frame, std::uint8_t status, std::uint8_t first,
+bool QuorlinPlugin::sendOwn(std::uint32_t frame, std::uint8_t status, std::uint8_t first,
                             std::uint8_t second) noexcept {
     const std::uint8_t bytes[3] = {status, first, second};
-    output.writeOwn(frame, bytes, inputAhead);
+    return output.writeOwn(frame, bytes, inputAhead);
 }
 
 void QuorlinPlugin::reportDropped() noexcept {

@@ -21,7 +21,7 @@ public:
     static constexpr std::size_t channelCount = 16;
 
     // Null when urid:map is missing or memory runs out; the reason goes to the host's log.
-    static QuorlinPlugin* create(const LV2_Feature* const* features) noexcept;
+    static QuorlinPlugin* create(double sampleRate, const LV2_Feature* const* features) noexcept;
     QuorlinPlugin(const QuorlinPlugin&) = delete;
     QuorlinPlugin& operator=(const QuorlinPlugin&) = delete;
 
@@ -39,16 +39,19 @@ private:
         bool playing = false;
     };
 
-    QuorlinPlugin(LV2_URID_Map& map, const LV2_Feature* const* features);
+    QuorlinPlugin(double sampleRate, LV2_URID_Map& map, const LV2_Feature* const* features);
 
     void applySpeed() noexcept;
+    // The chord window and the on-change mode, from their controls.
+    void applyPlaying() noexcept;
     void handleMidi(std::uint32_t frame, const LV2_Atom& atom) noexcept;
     void handleTransport(std::uint32_t frame, const LV2_Atom& atom) noexcept;
     void startAll(std::uint32_t frame) noexcept;
     // Controller 5 for each playing channel that owes it.
     void sendDueSpeeds(std::uint32_t frame) noexcept;
     void sendDueSpeed(Channel& channel, std::uint8_t number, std::uint32_t frame) noexcept;
-    void sendOwn(std::uint32_t frame, std::uint8_t status, std::uint8_t first,
+    // False when the output had no room for it.
+    bool sendOwn(std::uint32_t frame, std::uint8_t status, std::uint8_t first,
                  std::uint8_t second) noexcept;
     void reportDropped() noexcept;
 
@@ -60,10 +63,15 @@ private:
     const LV2_Atom_Sequence* midiIn = nullptr;
     LV2_Atom_Sequence* midiOut = nullptr;
     const float* speedPort = nullptr;
+    const float* chordWindowPort = nullptr;
+    const float* onChangePort = nullptr;
+    double sampleRate;
 
     std::uint32_t position = 0;   // the running frame count at the start of the cycle
     std::uint32_t inputAhead = 0; // in place: input bytes not yet read, which must stay free
     std::int32_t appliedSpeed = LegatoCore::speedOff;
+    std::int32_t appliedWindow = 0; // frames
+    bool appliedOnChange = false;
     bool speedsOwed = false; // some playing channel owes controller 5
     bool rolling = true;
 };

@@ -25,23 +25,42 @@ public:
     LegatoCore(const LegatoCore&) = delete;
     LegatoCore& operator=(const LegatoCore&) = delete;
 
+    // The chord window, in positions: a held key struck less than this before a note-on does
+    // not count as held for it, so the notes of a chord struck together do not glide from one
+    // another. 0, the default, counts every held key. Any time; constant time.
+    void setChordWindow(std::int32_t positions) noexcept { chordWindow = positions; }
+    // True: controller 65 only when its value differs from the last one on the channel, ours or
+    // one passing through. False, the default: before every note-on. Any time; constant time.
+    void setPortamentoOnChange(bool onChange) noexcept { portamentoOnChange = onChange; }
+
     // A note-on of `note` at `position`, sounding `length` (0 or less: until its note-off). Holds
     // the key, lets go of keys whose length ended at or before `position`, and answers the
     // controller 65 value to send before the note-on: 127 when another key is still held, else
-    // 0. Costs a search and one pass over the held keys. Only a note number outside 0..127, with
-    // the room used up, can need memory: std::bad_alloc then, and nothing has changed.
-    std::int32_t noteOn(std::int32_t note, std::int32_t position, std::int32_t length);
+    // 0; nothing when only changes are sent and the channel has that value already. Costs a
+    // search and one pass over the held keys. Only a note number outside 0..127, with the room
+    // used up, can need memory: std::bad_alloc then, and nothing has changed.
+    std::optional<std::int32_t> noteOn(std::int32_t note, std::int32_t position,
+                                       std::int32_t length);
     // A note-off, or a note-on with velocity 0: the key is no longer held; a key that is not
     // held is ignored. Costs a search.
     void noteOff(std::int32_t note) noexcept { heldKeys.remove(note); }
     // A controller that passes through. All Sound Off, All Notes Off and the mode messages
-    // (Omni, Mono, Poly) end every held note, so the keys are let go. Constant time.
-    void controller(std::int32_t number) noexcept;
+    // (Omni, Mono, Poly) end every held note, so the keys are let go and the next note-on sends
+    // controller 65 whatever its value; a controller 65 is the channel's value from now on.
+    // Constant time.
+    void controller(std::int32_t number, std::int32_t value) noexcept;
+    // The controller 65 that noteOn asked for did not reach the channel (an output was full):
+    // the next note-on sends one whatever its value. Constant time.
+    void portamentoLost() noexcept { portamentoOwed = true; }
 
     // The transport stopped: every held key is forgotten. Constant time.
     void stop() noexcept { heldKeys.clear(); }
-    // The transport started (or the plug-in was activated): the portamento time is owed again.
-    void start() noexcept { speedPending = true; }
+    // The transport started (or the plug-in was activated): the portamento time is owed again,
+    // and the next note-on sends controller 65 whatever its value.
+    void start() noexcept {
+        speedPending = true;
+        portamentoOwed = true;
+    }
     // The portamento time changed: -1 ("Off") or 0..127, as the caller's parameter holds it. It
     // is owed from now on, even when the value repeats the last. Constant time.
     void setSpeed(std::int32_t value) noexcept {
@@ -57,6 +76,13 @@ public:
     const HeldNoteTable& heldNotes() const noexcept { return heldKeys; }
 
 private:
+    // How many held keys count for the note-on of `note` at `position`, itself included.
+    std::uint32_t keysCounted(std::int32_t note, std::int32_t position) const noexcept;
+
+    std::int32_t chordWindow = 0;
+    bool portamentoOnChange = false;
+    std::int32_t lastPortamento = 0; // the last controller 65 that went out on the channel
+    bool portamentoOwed = true;      // the next note-on sends one whatever its value
     std::int32_t speed = speedOff;
     bool speedPending = false;
     HeldNoteTable heldKeys;

@@ -91,17 +91,19 @@ ResultCode QuorlinModule::processEvent(HostEvent* event) noexcept {
         return noteOff(event, note, immediate);
     }
     if (status == midi::statusController) {
-        legato.controller(note); // the first data byte is the controller number
+        legato.controller(note, velocity); // the data bytes: the number and the value
     }
     return MidiModuleBase::processEvent(event);
 }
 
 ResultCode QuorlinModule::noteOn(HostEvent* event, std::int32_t note, std::int32_t position,
                                  std::int32_t length, bool immediate) {
-    std::int32_t value = legato.noteOn(note, position, length);
-    HostEvent* controller = createController(midi::controllerPortamento, value);
-    // The controller takes the note-on's position as the host reports it after the creation.
-    sendController(controller, services()->getPosition(event), immediate);
+    // The module keeps the core's defaults, so every note-on gets its controller 65.
+    if (std::optional<std::int32_t> value = legato.noteOn(note, position, length)) {
+        HostEvent* controller = createController(midi::controllerPortamento, *value);
+        // The controller takes the note-on's position as the host reports it after the creation.
+        sendController(controller, services()->getPosition(event), immediate);
+    }
     return emitEvent(event, immediate);
 }
 
