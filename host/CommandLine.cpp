@@ -1,6 +1,6 @@
 #include "host/CommandLine.h"
 
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/ChannelChoice.h"
+#include "host/plugin/ChannelChoice.h"
 
 #include <cstdint>
 #include <optional>

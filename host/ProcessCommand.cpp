@@ -1,7 +1,7 @@
 #include "host/Commands.h"
 
 #include "host/FileAccess.h"
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 #include "host/plugin/MidiProcessor.h"
 #include "host/plugin/PluginLibrary.h"
 #include "host/render/PianoRoll.h"

@@ -2,8 +2,8 @@
 
 #include "component/HostServicesContext.h"
 #include "host/FileAccess.h"
-#include "host/HostError.h"
 #include "host/plugin/EventServices.h"
+#include "host/plugin/HostError.h"
 #include "host/plugin/PluginInstance.h"
 #include "host/plugin/PluginLibrary.h"
 #include "host/render/SkinDocument.h"

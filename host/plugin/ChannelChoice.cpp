@@ -1,6 +1,6 @@
-#include "host/ChannelChoice.h"
+#include "host/plugin/ChannelChoice.h"
 
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 
 #include <algorithm>
 #include <charconv>
