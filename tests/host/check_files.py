@@ -6,7 +6,10 @@ batch. (A failure while the outputs are moved into place is staged in the FileAc
 
 import os
 import shutil
+import socket
+import stat
 import sys
+import threading
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import hostcheck  # noqa: E402
@@ -48,6 +51,39 @@ def refused(host, name, arguments, untouched, absent=()):
             hostcheck.fail("%s: left %s in %s" % (name, sorted(os.listdir(folder)), folder),
                            result)
     print("ok: %-34s %s" % (name, errors[0]))
+
+
+def check_special_targets(host, work):
+    """A FIFO and a device node are written in place and stay what they were; a socket is
+    refused. None is ever renamed over."""
+    special = os.path.join(work, "special")
+    hostcheck.fresh_folder(special)
+    song = os.path.join(work, "song.mid")
+    fifo = os.path.join(special, "fifo")
+    os.mkfifo(fifo)
+    received = []
+    reader = threading.Thread(target=lambda: received.append(read(fifo)), daemon=True)
+    reader.start()
+    result = host.run("process", song, "-o", fifo, "--force")
+    reader.join(10)
+    if result.returncode != 0 or not stat.S_ISFIFO(os.stat(fifo).st_mode) or \
+            not received or received[0][:4] != b"MThd":
+        hostcheck.fail("-o FIFO: still a FIFO and the file streamed through it", result)
+    node = os.path.join(special, "null")
+    try:
+        os.mknod(node, stat.S_IFCHR | 0o666, os.makedev(1, 3))
+    except PermissionError:
+        node = None
+    if node:
+        result = host.run("process", song, "-o", node, "--force")
+        if result.returncode != 0 or not stat.S_ISCHR(os.stat(node).st_mode):
+            hostcheck.fail("-o a character device: still the device", result)
+    server = socket.socket(socket.AF_UNIX)
+    server.bind(os.path.join(special, "socket"))
+    refused(host, "-o a socket", ["process", song, "-o", os.path.join(special, "socket"),
+                                  "--force"], [song])
+    server.close()
+    print("ok: a FIFO%s written in place, a socket refused" % (" and a device" if node else ""))
 
 
 def main():
@@ -112,6 +148,9 @@ def main():
             len(errors) != 2 or "bad.mid" not in errors[0]:
         hostcheck.fail("batch with one bad file", result)
     print("ok: batch with one bad file: %s" % errors[0])
+
+    if not host.emulated:
+        check_special_targets(host, work)
 
     if not host.emulated:
         # A Windows library given to the native program: say what it is and what runs it.
