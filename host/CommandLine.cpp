@@ -79,7 +79,7 @@ constexpr OptionRule processOptions[] = {outputOption, outDirOption,   svgOption
                                          forceOption,  channelsOption, tracksOption};
 constexpr OptionRule demoOptions[] = {outputOption, svgOption, barsOption, speedOption,
                                       forceOption};
-constexpr OptionRule skinOptions[] = {outOption};
+constexpr OptionRule skinOptions[] = {outOption, forceOption};
 constexpr OptionRule globalOptions[] = {pluginOption};
 
 // A command: its name, its options, its operands and its help.
@@ -168,8 +168,10 @@ constexpr CommandRule commandRules[] = {
      "                                (writes quorlin-demo.mid by default)\n",
      finishDemo},
     {"skin", Command::Skin, skinOptions, 0,
-     "  skin --out DIR                write the skin description, its bitmaps and\n"
-     "                                preview.html showing both views\n",
+     "  skin --out DIR [--force]      write the skin description, its bitmaps and\n"
+     "                                preview.html showing both views into DIR\n"
+     "                                (created when its parent exists); existing\n"
+     "                                files are replaced only with --force\n",
      finishSkin},
     {"help",
      Command::Help,

@@ -86,6 +86,22 @@ def check_special_targets(host, work):
     print("ok: a FIFO%s written in place, a socket refused" % (" and a device" if node else ""))
 
 
+def check_folders_and_batches(host, work, song):
+    """skin makes only the folder named and replaces only with --force."""
+    skin = os.path.join(work, "skin")
+    shutil.rmtree(skin, ignore_errors=True)
+    refused(host, "skin into a missing parent", ["skin", "--out", os.path.join(skin, "a", "b")],
+            [song], absent=[skin])
+    if host.run("skin", "--out", skin).returncode != 0:
+        hostcheck.fail("skin --out a new folder")
+    write(os.path.join(skin, "preview.html"), b"mine")
+    refused(host, "skin over files", ["skin", "--out", skin], [os.path.join(skin, "preview.html")])
+    if host.run("skin", "--out", skin, "--force").returncode != 0:
+        hostcheck.fail("skin --force")
+
+    print("ok: skin makes only the folder named and replaces only with --force")
+
+
 def main():
     host, options = hostcheck.start(sys.argv[1:])
     work = os.path.abspath(options.work)
@@ -151,6 +167,7 @@ def main():
 
     if not host.emulated:
         check_special_targets(host, work)
+    check_folders_and_batches(host, work, song)
 
     if not host.emulated:
         # A Windows library given to the native program: say what it is and what runs it.
