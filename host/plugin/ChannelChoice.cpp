@@ -88,6 +88,12 @@ bool ChannelChoice::includesTrack(std::size_t trackNumber) const {
     return false;
 }
 
+bool ChannelChoice::choosesTrackOf(std::size_t trackCount) const {
+    return trackRanges.empty() ||
+           std::any_of(trackRanges.begin(), trackRanges.end(),
+                       [trackCount](const auto& range) { return range.first <= trackCount; });
+}
+
 bool ChannelChoice::includes(std::size_t trackNumber, std::uint8_t channel) const {
     return ((channels >> channel) & 1u) != 0 && includesTrack(trackNumber);
 }

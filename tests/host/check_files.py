@@ -87,7 +87,8 @@ def check_special_targets(host, work):
 
 
 def check_folders_and_batches(host, work, song):
-    """skin makes only the folder named and replaces only with --force."""
+    """skin and --out-dir make only the folder named, skin replaces only with --force, and a
+    batch names each refused file once, with what it collides with."""
     skin = os.path.join(work, "skin")
     shutil.rmtree(skin, ignore_errors=True)
     refused(host, "skin into a missing parent", ["skin", "--out", os.path.join(skin, "a", "b")],
@@ -99,7 +100,30 @@ def check_folders_and_batches(host, work, song):
     if host.run("skin", "--out", skin, "--force").returncode != 0:
         hostcheck.fail("skin --force")
 
-    print("ok: skin makes only the folder named and replaces only with --force")
+    batch = os.path.join(work, "new-batch")
+    shutil.rmtree(batch, ignore_errors=True)
+    result = host.run("process", song, "--out-dir", batch, "--svg", batch)
+    if result.returncode != 0 or sorted(os.listdir(batch)) != ["song.mid", "song.svg"]:
+        hostcheck.fail("--out-dir a new folder with a roll beside the file", result)
+
+    love = os.path.join(work, "love.mid")
+    write(love, SONG)
+    result = host.run("process", love, song, "--out-dir", work, "--force")
+    errors = host.error_lines(result)
+    if result.returncode == 0 or len(errors) != 3 or "love.mid" not in errors[0] or \
+            errors[0].count("love.mid") != 2 or "song.mid" not in errors[1]:
+        hostcheck.fail("a batch onto its inputs: each named once", result)
+    other = os.path.join(work, "sub", "song.mid")
+    write(other, SONG)
+    result = host.run("process", song, other, "--out-dir", batch, "--force")
+    errors = host.error_lines(result)
+    if result.returncode == 0 or len(errors) != 2 or song not in errors[0] or \
+            other not in errors[0]:
+        hostcheck.fail("two inputs onto one output: both inputs named", result)
+    piped = host.run_bytes(["process", "-", "-o", "-"], SONG)
+    if b"Wrote standard output" not in piped.stderr:
+        hostcheck.fail("-o - names standard output")
+    print("ok: folders made, skin replaces only with --force, batch messages: %s" % errors[0])
 
 
 def main():
