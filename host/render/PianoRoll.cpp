@@ -561,7 +561,11 @@ void drawGridDefinitions(SvgWriter& svg, const TimeScale& scale, const TempoMap&
         std::uint32_t lineStep = stepOf(minLineSpacing / barWidth);
         std::uint32_t labelStep = stepOf(minBarLabelSpacing / barWidth);
         bool beats = lineStep == 1 && scale.pixels(meter.beatTicks) >= minBeatSpacing;
-        for (std::uint64_t bar = 0;; bar += lineStep) {
+        // Bars before the plot are skipped whole, keeping the steps of lines and labels.
+        std::uint64_t skipped =
+            scale.startTick() > meter.tick ? (scale.startTick() - meter.tick) / meter.barTicks : 0;
+        skipped -= skipped % (std::uint64_t{lineStep} * labelStep);
+        for (std::uint64_t bar = skipped;; bar += lineStep) {
             std::uint64_t tick = meter.tick + bar * meter.barTicks;
             if (tick > segmentEnd || (tick == segmentEnd && !last)) {
                 break;
