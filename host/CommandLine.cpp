@@ -115,6 +115,10 @@ void finishProcess(CommandLine& line, std::vector<std::string>& operands) {
     if (line.bars && line.svg.empty()) {
         throw usageError("--bars chooses what --svg draws; give --svg FILE");
     }
+    if (toDirectory && line.svg.size() > 4 && line.svg.ends_with(".svg")) {
+        throw usageError("with --out-dir, --svg takes a folder for the rolls, not '" + line.svg +
+                         "'");
+    }
     if (line.svg == "-") {
         throw usageError("--svg needs a file name: only the MIDI file can go to standard output");
     }

@@ -186,6 +186,10 @@ void runProcessCommand(const CommandLine& line, std::ostream& standardOut) {
         try {
             checkBatchOutput(line, i, outputs, output);
             if (!picture.empty()) {
+                if (sameFile(picture, output)) {
+                    throw HostError("refusing to write '" + picture + "' for '" + line.inputs[i] +
+                                    "': it is also its MIDI file");
+                }
                 checkBatchOutput(line, i, outputs, picture);
             }
         } catch (const HostError& error) {

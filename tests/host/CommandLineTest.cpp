@@ -71,6 +71,7 @@ TEST(HostCommandLineTest, RefusesWhatItCannotTakeAsAUsageError) {
         {"process", "in.mid", "-o", "out.mid", "--channels", "0-3"},
         {"process", "in.mid", "-o", "out.mid", "--channels", "5-2"},
         {"process", "in.mid", "-o", "out.mid", "--tracks", "1,,2"},
+        {"process", "a.mid", "b.mid", "--out-dir", "d", "--svg", "x.svg"},
         {"help", "frobnicate"},
     };
     for (const std::vector<std::string>& arguments : bad) {
