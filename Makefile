@@ -38,9 +38,12 @@ demo: demo-toolchain
 	@cmake --preset native >/dev/null && cmake --build --preset native --target quorlin quorlin-host
 	@./build/native/quorlin-host demo --force
 
-# quorlin-host in $(PREFIX)/bin, the plug-in it loads in $(PREFIX)/lib/quorlin.
+# quorlin-host in $(PREFIX)/bin, the plug-in it loads in $(PREFIX)/lib/quorlin, the LV2 bundle
+# in $(PREFIX)/lib/lv2. Only what is installed is built (the program brings the library and the
+# platform stand-ins along), not the tests and benchmarks.
+INSTALLED_TARGETS := quorlin-host quorlin quorlin_lv2
 install: install-toolchain
-	@cmake --preset native >/dev/null && cmake --build --preset native
+	@cmake --preset native >/dev/null && cmake --build --preset native --target $(INSTALLED_TARGETS)
 	@cmake --install build/native --prefix $(PREFIX)
 
 # What one event costs, against the host's own cost, and the end-to-end rate.

@@ -1,8 +1,9 @@
 #include "host/CommandLine.h"
 
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 
 namespace quorlin::host {
@@ -25,11 +26,9 @@ constexpr OptionRule outputOption{
 constexpr OptionRule svgOption{
     "--svg", nullptr, true,
     [](CommandLine& line, const std::string& value, const std::string&) { line.svg = value; }};
-constexpr OptionRule speedOption{
-    "--speed", nullptr, true, [](CommandLine& line, const std::string& value, const std::string&) {
-        checkSpeed(value);
-        line.speed = value;
-    }};
+constexpr OptionRule speedOption{"--speed", nullptr, true,
+                                 [](CommandLine& line, const std::string& value,
+                                    const std::string&) { line.speed = speedOf(value); }};
 constexpr OptionRule logOption{
     "--log", nullptr, false,
     [](CommandLine& line, const std::string&, const std::string&) { line.log = true; }};
@@ -58,8 +57,13 @@ constexpr OptionRule barsOption{
             auto [stop, lastError] = std::from_chars(dash + 1, end, last);
             good = lastError == std::errc() && stop == end;
         }
-        if (!good || first < 1 || last < first) {
+        if (!good || first < 1) {
             throw usageError("option " + spelled + " takes FROM-TO, bar numbers from 1, e.g. 9-16");
+        }
+        if (last < first) {
+            throw usageError("option " + spelled + " " + value + ": bar " + std::to_string(first) +
+                             " comes after bar " + std::to_string(last) + "; give FROM-TO, e.g. " +
+                             std::to_string(last) + "-" + std::to_string(first));
         }
         line.bars = std::make_pair(first, last);
     }};
@@ -79,7 +83,7 @@ constexpr OptionRule processOptions[] = {outputOption, outDirOption,   svgOption
                                          forceOption,  channelsOption, tracksOption};
 constexpr OptionRule demoOptions[] = {outputOption, svgOption, barsOption, speedOption,
                                       forceOption};
-constexpr OptionRule skinOptions[] = {outOption};
+constexpr OptionRule skinOptions[] = {outOption, forceOption};
 constexpr OptionRule globalOptions[] = {pluginOption};
 
 // A command: its name, its options, its operands and its help.
@@ -108,14 +112,19 @@ void finishProcess(CommandLine& line, std::vector<std::string>& operands) {
     if (!toDirectory && line.inputs.size() > 1) {
         throw usageError("several input files need --out-dir DIR");
     }
-    if (toDirectory && !line.svg.empty()) {
-        throw usageError("--svg draws one file; leave it out with --out-dir");
-    }
     if (line.bars && line.svg.empty()) {
         throw usageError("--bars chooses what --svg draws; give --svg FILE");
     }
-    if (line.svg == "-" || (line.output == "-" && line.log)) {
-        throw usageError("only the MIDI file can go to standard output, without --log");
+    if (toDirectory && line.svg.size() > 4 && line.svg.ends_with(".svg")) {
+        throw usageError("with --out-dir, --svg takes a folder for the rolls, not '" + line.svg +
+                         "'");
+    }
+    if (line.svg == "-") {
+        throw usageError("--svg needs a file name: only the MIDI file can go to standard output");
+    }
+    if (line.output == "-" && line.log) {
+        throw usageError("--log prints to standard output, where -o - puts the MIDI file; "
+                         "leave out one of them");
     }
 }
 
@@ -140,25 +149,34 @@ constexpr CommandRule commandRules[] = {
      Command::Info,
      {},
      0,
-     "  info                          vendor, classes, module information and\n"
-     "                                parameters of the plug-in\n",
+     "  info                          what the plug-in is and its parameters,\n"
+     "                                then its records: vendor, classes, module\n"
+     "                                information\n",
      finishNothing},
     {"process", Command::Process, processOptions, 65535,
      "  process IN.mid... (-o OUT.mid | --out-dir DIR)\n"
      "          [--speed N|Off] [--channels LIST] [--tracks LIST]\n"
-     "          [--log] [--svg FILE] [--force]\n"
+     "          [--log] [--svg FILE] [--bars FROM-TO] [--force]\n"
      "                                run every chosen channel of every chosen\n"
      "                                track through its own plug-in instance.\n"
      "                                IN or OUT may be - for standard input or\n"
-     "                                output; several inputs go to DIR/<name>.\n"
-     "      --speed N|Off             the portamento speed (0..127, or Off:\n"
-     "                                controller 5 is not sent)\n"
+     "                                output; several inputs go to DIR/<name>\n"
+     "                                (DIR is created when its parent exists);\n"
+     "                                each file is all or nothing, the others\n"
+     "                                still run, and the exit code is 1 if any\n"
+     "                                failed.\n"
+     "      --speed N|Off             the portamento speed, 0..127, the value of\n"
+     "                                controller 5; Off (any case) or -1: no\n"
+     "                                controller 5 is sent (default: Off)\n"
      "      --channels LIST           channels through the plug-in, e.g. 1-9,11-16\n"
      "                                or all (default: all but drum channel 10)\n"
      "      --tracks LIST             tracks through the plug-in, from 1 (default:\n"
      "                                all); other events pass untouched\n"
      "      --log                     print what went in and what came out\n"
-     "      --svg FILE                draw the result as a piano roll per track\n"
+     "      --svg FILE                draw the result as a piano roll per track;\n"
+     "                                with --out-dir, FILE is a folder that gets\n"
+     "                                <name>.svg per input (give DIR itself to\n"
+     "                                put each beside its MIDI file)\n"
      "      --bars FROM-TO            draw only those bars, e.g. 9-16\n"
      "      -f, --force               replace existing output files\n",
      finishProcess},
@@ -168,8 +186,10 @@ constexpr CommandRule commandRules[] = {
      "                                (writes quorlin-demo.mid by default)\n",
      finishDemo},
     {"skin", Command::Skin, skinOptions, 0,
-     "  skin --out DIR                write the skin description, its bitmaps and\n"
-     "                                preview.html showing both views\n",
+     "  skin --out DIR [--force]      write the skin description, its bitmaps and\n"
+     "                                preview.html showing both views into DIR\n"
+     "                                (created when its parent exists); existing\n"
+     "                                files are replaced only with --force\n",
      finishSkin},
     {"help",
      Command::Help,
@@ -267,13 +287,20 @@ const CommandRule* commandOf(std::span<const std::string> arguments) {
 
 } // namespace
 
-void checkSpeed(const std::string& text) {
+std::string speedOf(const std::string& text) {
+    std::string lower = text;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (lower == "off") {
+        return "Off";
+    }
     int value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     bool number = error == std::errc() && end == text.data() + text.size();
-    if (text != "Off" && !(number && value >= -1 && value <= 127)) {
-        throw usageError("--speed must be Off or 0..127, not '" + text + "'");
+    if (!(number && value >= -1 && value <= 127)) {
+        throw usageError("--speed must be Off, -1 or 0..127, not '" + text + "'");
     }
+    return text;
 }
 
 std::string CommandLine::usage(std::optional<Command> topic) {

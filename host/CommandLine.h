@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/ChannelChoice.h"
+#include "host/plugin/ChannelChoice.h"
 
 #include <cstdint>
 #include <optional>
@@ -37,7 +37,8 @@ struct CommandLine {
     static std::string usage(std::optional<Command> topic = std::nullopt);
 };
 
-// "Off", -1 or 0..127, as the plug-in's speed parameter takes it; a usage error otherwise.
-void checkSpeed(const std::string& text);
+// "Off" in any case, -1 or 0..127, as the plug-in's speed parameter takes it ("Off" spelled
+// so); a usage error otherwise.
+std::string speedOf(const std::string& text);
 
 } // namespace quorlin::host

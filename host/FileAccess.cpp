@@ -1,6 +1,6 @@
 #include "host/FileAccess.h"
 
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -39,8 +39,32 @@ std::string temporaryName(const fs::path& target) {
     return "." + target.filename().string() + "." + std::to_string(stamp) + ".partial";
 }
 
-// Writes the file completely or not at all; the reason of a failure, empty on success.
-std::string writeWhole(const fs::path& path, std::span<const std::uint8_t> bytes) {
+// What an output name stands for.
+enum class OutputKind { Missing, Regular, Stream, Directory, Refused };
+
+OutputKind kindOf(const std::string& path) {
+    std::error_code error;
+    fs::file_status status = fs::status(path, error);
+    switch (status.type()) {
+    case fs::file_type::not_found:
+        // A dangling link is replaced like a missing file.
+        return OutputKind::Missing;
+    case fs::file_type::regular:
+        return OutputKind::Regular;
+    case fs::file_type::fifo:
+    case fs::file_type::character:
+        return OutputKind::Stream;
+    case fs::file_type::directory:
+        return OutputKind::Directory;
+    default:
+        return error ? OutputKind::Missing : OutputKind::Refused;
+    }
+}
+
+// Writes the file completely or not at all; the reason of a failure, empty on success. A
+// temporary that fails is removed; a stream written in place is left as it is.
+std::string writeWhole(const fs::path& path, std::span<const std::uint8_t> bytes,
+                       bool removeOnFailure = true) {
     FileHandle file(std::fopen(path.string().c_str(), "wb"));
     if (!file) {
         return reason();
@@ -52,11 +76,21 @@ std::string writeWhole(const fs::path& path, std::span<const std::uint8_t> bytes
     if (failure.empty() && !written) {
         failure = reason();
     }
-    if (!written) {
+    if (!written && removeOnFailure) {
         std::error_code ignored;
         fs::remove(path, ignored);
     }
     return failure;
+}
+
+void refuseUnwritable(const std::string& path, OutputKind kind) {
+    if (kind == OutputKind::Directory) {
+        throw HostError("cannot write '" + path + "': it is a directory");
+    }
+    if (kind == OutputKind::Refused) {
+        throw HostError("cannot write '" + path +
+                        "': it is neither a file, a FIFO nor a character device");
+    }
 }
 
 } // namespace
@@ -104,6 +138,8 @@ fs::path identityOf(const std::string& path) {
     return error ? fs::path(path).lexically_normal() : canonical;
 }
 
+} // namespace
+
 bool sameFile(const std::string& left, const std::string& right) {
     std::error_code error;
     if (fs::exists(left, error) && fs::exists(right, error)) {
@@ -114,6 +150,8 @@ bool sameFile(const std::string& left, const std::string& right) {
     }
     return identityOf(left) == identityOf(right);
 }
+
+namespace {
 
 bool isStandardStream(const std::string& path) {
     return path == standardStream;
@@ -141,13 +179,39 @@ void checkOutputs(std::span<const std::string> inputs, std::span<const std::stri
                                 outputs[j] + "')");
             }
         }
-        if (fs::is_directory(output, error)) {
-            throw HostError("cannot write '" + output + "': it is a directory");
-        }
-        if (!replace && fs::exists(fs::symlink_status(output, error))) {
-            throw HostError("refusing to replace '" + output +
-                            "': it exists (--force replaces it)");
-        }
+        checkOutput(output, replace);
+    }
+}
+
+void checkOutput(const std::string& output, bool replace) {
+    OutputKind kind = kindOf(output);
+    refuseUnwritable(output, kind);
+    std::error_code error;
+    // A stream is written to, not replaced; a dangling link would be replaced.
+    if (!replace && kind != OutputKind::Stream && fs::exists(fs::symlink_status(output, error))) {
+        throw HostError("refusing to replace '" + output + "': it exists (--force replaces it)");
+    }
+}
+
+void makeOutputDirectory(const std::string& path) {
+    std::error_code error;
+    if (fs::is_directory(path, error)) {
+        return;
+    }
+    fs::path folder = fs::path(path).lexically_normal();
+    if (!folder.has_filename()) {
+        folder = folder.parent_path();
+    }
+    fs::path parent = folder.parent_path().empty() ? fs::path(".") : folder.parent_path();
+    if (fs::exists(fs::symlink_status(path, error))) {
+        throw HostError("cannot write to '" + path + "': it is not a directory");
+    }
+    if (!fs::is_directory(parent, error)) {
+        throw HostError("cannot write to '" + path + "': no such directory '" + parent.string() +
+                        "' to create it in");
+    }
+    if (!fs::create_directory(folder, error) && error) {
+        throw HostError("cannot create directory '" + path + "': " + error.message());
     }
 }
 
@@ -207,10 +271,11 @@ void writeFilesAtomically(std::span<const OutputFile> files, const MoveIntoPlace
                                    : [](const fs::path& from, const fs::path& to,
                                         std::error_code& error) { fs::rename(from, to, error); };
     std::error_code error;
+    std::vector<bool> streamed;
     for (const OutputFile& file : files) {
-        if (fs::is_directory(file.path, error)) {
-            throw HostError("cannot write '" + file.path + "': it is a directory");
-        }
+        OutputKind kind = kindOf(file.path);
+        refuseUnwritable(file.path, kind);
+        streamed.push_back(kind == OutputKind::Stream);
     }
     std::vector<fs::path> temporaries;
     auto discard = [](std::vector<fs::path>& paths) {
@@ -222,21 +287,31 @@ void writeFilesAtomically(std::span<const OutputFile> files, const MoveIntoPlace
         }
         paths.clear();
     };
-    for (const OutputFile& file : files) {
-        fs::path target(file.path);
-        fs::path temporary = target.parent_path() / temporaryName(target);
-        std::string failure = writeWhole(temporary, file.bytes);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        fs::path target(files[i].path);
+        fs::path temporary =
+            streamed[i] ? fs::path() : target.parent_path() / temporaryName(target);
+        std::string failure = streamed[i] ? "" : writeWhole(temporary, files[i].bytes);
         if (!failure.empty()) {
             discard(temporaries);
-            throw HostError("cannot write '" + file.path + "': " + failure);
+            throw HostError("cannot write '" + files[i].path + "': " + failure);
         }
         temporaries.push_back(temporary);
+    }
+    // Streams cannot be taken back: they are written once every file is ready to move.
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::string failure =
+            streamed[i] ? writeWhole(files[i].path, files[i].bytes, false) : std::string();
+        if (!failure.empty()) {
+            discard(temporaries);
+            throw HostError("cannot write '" + files[i].path + "': " + failure);
+        }
     }
     // What each target held before, kept as a second link until every new file is in place.
     std::vector<fs::path> backups(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
         fs::path target(files[i].path);
-        if (fs::exists(fs::symlink_status(target, error))) {
+        if (!streamed[i] && fs::exists(fs::symlink_status(target, error))) {
             fs::path backup = target.parent_path() / (temporaryName(target) + ".old");
             fs::create_hard_link(target, backup, error);
             if (error) {
@@ -254,12 +329,18 @@ void writeFilesAtomically(std::span<const OutputFile> files, const MoveIntoPlace
         }
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
+        if (streamed[i]) {
+            continue;
+        }
         move(temporaries[i], files[i].path, error);
         if (error) {
             std::string message = error.message();
             // Put back what the earlier targets held.
             std::error_code ignored;
             for (std::size_t j = 0; j < i; ++j) {
+                if (streamed[j]) {
+                    continue;
+                }
                 if (backups[j].empty()) {
                     fs::remove(files[j].path, ignored);
                 } else {

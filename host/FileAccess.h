@@ -15,9 +15,11 @@ namespace quorlin::host {
 // The name that stands for standard input or output.
 inline constexpr std::string_view standardStream = "-";
 
-// Whole-file reads and writes with one-line HostError messages. A write goes to a temporary
-// file in the target's directory that is renamed over the target once complete, so a failed
-// run never leaves a partly written file behind.
+// Whole-file reads and writes with one-line HostError messages. A write to a regular file (or
+// to a name that does not exist yet) goes to a temporary file in the target's directory that is
+// renamed over the target once complete, so a failed run never leaves a partly written file
+// behind. A FIFO or a character device is written in place, as a stream: it is never replaced.
+// Sockets and block devices are refused.
 std::vector<std::uint8_t> readFile(const std::string& path);
 // Reads `path` ("-": standard input) after checking that it starts with `magic`, up to `limit`
 // bytes; longer input is refused without being read further.
@@ -45,5 +47,12 @@ std::span<const std::uint8_t> bytesOf(const std::string& text);
 // however they are spelled, and existing outputs unless `replace` is set. "-" is no file.
 void checkOutputs(std::span<const std::string> inputs, std::span<const std::string> outputs,
                   bool replace);
+// Refuses an output that cannot be written (a directory, a socket, a block device) and an
+// existing regular file unless `replace` is set; FIFOs and character devices are streamed to.
+void checkOutput(const std::string& output, bool replace);
+// Whether two names are the same file however they are spelled, links included.
+bool sameFile(const std::string& left, const std::string& right);
+// Creates the folder `path` when it is missing and the folder it lies in exists.
+void makeOutputDirectory(const std::string& path);
 
 } // namespace quorlin::host

@@ -34,7 +34,27 @@ void runInfoCommand(const CommandLine& line, std::ostream& out) {
     std::string path = pluginPathOf(line);
     PluginLibrary library(path);
     FactoryInfo factory = library.factoryInfo();
-    out << "Plug-in library  " << path << '\n'
+    std::string name = PluginLibrary::fieldText(library.moduleClass().name);
+    EventServices services;
+    HostServicesContext context(services);
+    PluginInstance instance(library.createModule(), context);
+    std::vector<ParameterState> parameters = instance.parameters();
+
+    // What a musician asks first: what it is and what can be set.
+    out << name << " by " << PluginLibrary::fieldText(factory.vendor)
+        << ", a MIDI plug-in: it goes between a MIDI track and its instrument\n"
+        << "  " << PluginLibrary::fieldText(factory.webAddress) << '\n'
+        << "\nParameters (" << parameters.size() << "), set with process --speed:\n";
+    for (const ParameterState& parameter : parameters) {
+        char row[256];
+        std::snprintf(row, sizeof row, "  %-20s now %s, from %d to %d%s\n", parameter.name.c_str(),
+                      parameter.text.c_str(), parameter.min, parameter.max,
+                      parameter.min < 0 ? " (-1 is Off)" : "");
+        out << row;
+    }
+
+    out << "\nTechnical details\n"
+        << "Plug-in library  " << path << '\n'
         << "Vendor           " << PluginLibrary::fieldText(factory.vendor) << '\n'
         << "Web address      " << PluginLibrary::fieldText(factory.webAddress) << '\n'
         << "Contact          " << PluginLibrary::fieldText(factory.contactAddress) << '\n'
@@ -50,12 +70,8 @@ void runInfoCommand(const CommandLine& line, std::ostream& out) {
             << info.cardinality << '\n';
     }
 
-    EventServices services;
-    HostServicesContext context(services);
-    PluginInstance instance(library.createModule(), context);
-    out << "\nInstance of \"" << PluginLibrary::fieldText(library.moduleClass().name) << "\"\n"
+    out << "\nInstance of \"" << name << "\"\n"
         << "  module information  " << instance.moduleInfoValue() << '\n';
-    std::vector<ParameterState> parameters = instance.parameters();
     out << "  parameters (" << parameters.size() << ")\n";
     for (const ParameterState& parameter : parameters) {
         char row[256];

@@ -1,7 +1,7 @@
 #include "host/Commands.h"
 
 #include "host/FileAccess.h"
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 #include "host/plugin/MidiProcessor.h"
 #include "host/plugin/PluginLibrary.h"
 #include "host/render/PianoRoll.h"
@@ -25,8 +25,12 @@ std::size_t eventCount(const MidiFile& file) {
     return count;
 }
 
-std::string displayName(const std::string& path) {
+std::string inputName(const std::string& path) {
     return path == standardStream ? "standard input" : path;
+}
+
+std::string outputName(const std::string& path) {
+    return path == standardStream ? "standard output" : path;
 }
 
 // Which channels of each track went through the plug-in, e.g. "track 2: channels 1, 3".
@@ -42,14 +46,19 @@ std::string channelReport(const std::vector<std::uint16_t>& processed) {
     return text;
 }
 
-// One input to one output (and maybe a picture); throws HostError with the reason.
+// One input to one output (and maybe a picture, empty for none); throws HostError with the
+// reason.
 void processOne(const CommandLine& line, PluginLibrary& library, const std::string& inputPath,
-                const std::string& outputPath, std::ostream& out) {
+                const std::string& outputPath, const std::string& svgPath, std::ostream& out) {
     MidiFile input;
     try {
         input = MidiFile::parse(readFileStartingWith(inputPath, midiMagic, inputLimit));
     } catch (const MidiFileError& error) {
-        throw HostError(displayName(inputPath) + ": " + error.what());
+        throw HostError(inputName(inputPath) + ": " + error.what());
+    }
+    if (!line.choice.choosesTrackOf(input.tracks.size())) {
+        throw HostError(inputName(inputPath) + ": --tracks chooses no track of it; it has " +
+                        std::to_string(input.tracks.size()) + " track(s)");
     }
     EventLog log;
     MidiProcessor processor([&library] { return library.createModule(); }, line.speed,
@@ -66,17 +75,26 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
     if (outputPath != standardStream) {
         files.push_back({outputPath, bytes});
     }
-    if (!line.svg.empty()) {
+    if (!svgPath.empty()) {
         std::string name = inputPath == standardStream
                                ? std::string("standard input")
                                : std::filesystem::path(inputPath).filename().string();
+        if (line.bars) {
+            std::uint32_t bars = PianoRoll::barCount(result);
+            if (line.bars->first > bars) {
+                throw HostError(inputName(inputPath) + ": --bars " +
+                                std::to_string(line.bars->first) + "-" +
+                                std::to_string(line.bars->second) + " draws nothing; it has " +
+                                std::to_string(bars) + " bar(s)");
+            }
+        }
         PianoRoll roll(
             "Quorlin: " + name,
             name + " through the plug-in, portamento speed " + line.speed.value_or("left at Off") +
-                ", " + line.choice.describeChannels() + "; written to " + displayName(outputPath),
+                ", " + line.choice.describeChannels() + "; written to " + outputName(outputPath),
             barsOf(line));
         picture = roll.svg(result, processor.processedChannels());
-        files.push_back({line.svg, bytesOf(picture)});
+        files.push_back({svgPath, bytesOf(picture)});
     }
     writeFilesAtomically(files);
     if (outputPath == standardStream) {
@@ -91,24 +109,52 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
     for (std::uint16_t channels : processor.processedChannels()) {
         processed += channels != 0 ? 1 : 0;
     }
-    out << "Wrote " << displayName(outputPath) << ": format " << result.format << ", "
+    out << "Wrote " << outputName(outputPath) << ": format " << result.format << ", "
         << result.tracks.size() << " track(s), " << processed << " through the plug-in, "
         << eventCount(input) << " events in, " << eventCount(result) << " out\n";
     if (line.log) {
         out << channelReport(processor.processedChannels());
     }
-    if (!line.svg.empty()) {
-        out << "Wrote " << line.svg << ": the piano roll\n";
+    if (!svgPath.empty()) {
+        out << "Wrote " << svgPath << ": the piano roll\n";
     }
 }
 
+// Where a batch writes each input: DIR/<name>, and its roll as <name without extension>.svg in
+// the --svg folder.
 std::string outputFor(const CommandLine& line, const std::string& input) {
-    if (line.outputDirectory.empty()) {
-        return line.output;
-    }
     std::string name = input == standardStream ? std::string("stdin.mid")
                                                : std::filesystem::path(input).filename().string();
     return (std::filesystem::path(line.outputDirectory) / name).string();
+}
+
+std::string pictureFor(const CommandLine& line, const std::string& output) {
+    if (line.svg.empty()) {
+        return "";
+    }
+    std::filesystem::path name = std::filesystem::path(output).filename();
+    return (std::filesystem::path(line.svg) / name.replace_extension(".svg")).string();
+}
+
+// Refuses, naming the file once, a batch output that is an input or that an earlier input
+// also goes to, and an existing one without --force.
+void checkBatchOutput(const CommandLine& line, std::size_t index,
+                      const std::vector<std::string>& outputs, const std::string& output) {
+    const std::string& input = line.inputs[index];
+    for (const std::string& other : line.inputs) {
+        if (other != standardStream && sameFile(other, output)) {
+            throw HostError("refusing to write '" + output + "'" +
+                            (other == input ? "" : " for '" + input + "'") +
+                            ": it is the input file '" + other + "'");
+        }
+    }
+    for (std::size_t j = 0; j < outputs.size(); ++j) {
+        if (!outputs[j].empty() && sameFile(outputs[j], output)) {
+            throw HostError("refusing to write '" + output + "' for '" + input + "': '" +
+                            line.inputs[j / (line.svg.empty() ? 1 : 2)] + "' goes there too");
+        }
+    }
+    checkOutput(output, line.force);
 }
 
 } // namespace
@@ -116,38 +162,53 @@ std::string outputFor(const CommandLine& line, const std::string& input) {
 void runProcessCommand(const CommandLine& line, std::ostream& standardOut) {
     // With the MIDI file on standard output, every message goes to standard error.
     std::ostream& out = line.output == standardStream ? std::cerr : standardOut;
-    std::vector<std::string> outputs;
-    for (const std::string& input : line.inputs) {
-        outputs.push_back(outputFor(line, input));
-    }
-    if (!line.svg.empty()) {
-        outputs.push_back(line.svg);
-    }
     if (line.outputDirectory.empty()) {
-        checkOutputs(line.inputs, outputs, line.force);
-    } else {
-        std::error_code error;
-        if (!std::filesystem::is_directory(line.outputDirectory, error)) {
-            throw HostError("cannot write to '" + line.outputDirectory + "': no such directory");
+        std::vector<std::string> outputs{line.output};
+        if (!line.svg.empty()) {
+            outputs.push_back(line.svg);
         }
-    }
-    PluginLibrary library(pluginPathOf(line));
-    if (line.outputDirectory.empty()) {
-        processOne(line, library, line.inputs.front(), line.output, out);
+        checkOutputs(line.inputs, outputs, line.force);
+        PluginLibrary library(pluginPathOf(line));
+        processOne(line, library, line.inputs.front(), line.output, line.svg, out);
         return;
     }
-    // A batch: each file on its own; one that fails is reported and the rest still go.
+    makeOutputDirectory(line.outputDirectory);
+    if (!line.svg.empty()) {
+        makeOutputDirectory(line.svg);
+    }
+    PluginLibrary library(pluginPathOf(line));
+    // A batch: each file all or nothing; one that fails is reported and the rest still go.
     std::size_t failed = 0;
+    std::vector<std::string> outputs;
     for (std::size_t i = 0; i < line.inputs.size(); ++i) {
+        std::string output = outputFor(line, line.inputs[i]);
+        std::string picture = pictureFor(line, output);
         try {
-            std::vector<std::string> others(outputs.begin(),
-                                            outputs.begin() + static_cast<std::ptrdiff_t>(i));
-            others.push_back(outputs[i]);
-            // Not the same file as an input or an earlier output; an existing one only forced.
-            checkOutputs(line.inputs, others, true);
-            checkOutputs(line.inputs, {outputs.begin() + static_cast<std::ptrdiff_t>(i), 1},
-                         line.force);
-            processOne(line, library, line.inputs[i], outputs[i], out);
+            checkBatchOutput(line, i, outputs, output);
+            if (!picture.empty()) {
+                if (sameFile(picture, output)) {
+                    throw HostError("refusing to write '" + picture + "' for '" + line.inputs[i] +
+                                    "': it is also its MIDI file");
+                }
+                checkBatchOutput(line, i, outputs, picture);
+            }
+        } catch (const HostError& error) {
+            ++failed;
+            std::cerr << "quorlin-host: " << error.what() << '\n';
+            output.clear();
+            picture.clear();
+        }
+        // Each file keeps its places, even a refused one, so that a later file is checked
+        // against them and its index is found.
+        outputs.push_back(output);
+        if (!line.svg.empty()) {
+            outputs.push_back(picture);
+        }
+        if (output.empty()) {
+            continue;
+        }
+        try {
+            processOne(line, library, line.inputs[i], output, picture, out);
         } catch (const HostError& error) {
             ++failed;
             std::cerr << "quorlin-host: " << error.what() << '\n';

@@ -2,8 +2,8 @@
 
 #include "component/HostServicesContext.h"
 #include "host/FileAccess.h"
-#include "host/HostError.h"
 #include "host/plugin/EventServices.h"
+#include "host/plugin/HostError.h"
 #include "host/plugin/PluginInstance.h"
 #include "host/plugin/PluginLibrary.h"
 #include "host/render/SkinDocument.h"
@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <map>
 #include <set>
-#include <system_error>
 
 namespace quorlin::host {
 
@@ -148,26 +147,27 @@ void runSkinCommand(const CommandLine& line, std::ostream& out) {
         preview.addBitmap(name, bytes);
     }
 
+    // All files or none, each existing one replaced only with --force.
     fs::path directory(line.outputDirectory);
-    std::error_code error;
-    fs::create_directories(directory, error);
-    if (!fs::is_directory(directory, error)) {
-        throw HostError("cannot create directory '" + line.outputDirectory + "'");
-    }
-    std::vector<std::string> written;
-    auto write = [&](const std::string& fileName, const auto& content) {
-        std::string path = (directory / fileName).string();
-        writeFileAtomically(path, content);
-        written.push_back(path);
-    };
+    std::vector<OutputFile> files;
     for (const FetchedView& view : views) {
-        write(fileNameOf(view.view.name) + ".xml", view.view.document);
+        files.push_back({(directory / (fileNameOf(view.view.name) + ".xml")).string(),
+                         bytesOf(view.view.document)});
     }
     for (const auto& [name, bytes] : bitmaps) {
         bool png = SkinPreview::pngSize(bytes).has_value();
-        write(fileNameOf(name) + (png ? ".png" : ".bin"), std::span<const std::uint8_t>(bytes));
+        files.push_back({(directory / (fileNameOf(name) + (png ? ".png" : ".bin"))).string(),
+                         std::span<const std::uint8_t>(bytes)});
     }
-    write("preview.html", preview.html());
+    std::string html = preview.html();
+    files.push_back({(directory / "preview.html").string(), bytesOf(html)});
+    std::vector<std::string> written;
+    for (const OutputFile& file : files) {
+        written.push_back(file.path);
+    }
+    makeOutputDirectory(line.outputDirectory);
+    checkOutputs({}, written, line.force);
+    writeFilesAtomically(files);
     for (const std::string& path : written) {
         out << "Wrote " << path << '\n';
     }

@@ -1,6 +1,6 @@
 #include "host/CommandLine.h"
 #include "host/Commands.h"
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 
 #include <exception>
 #include <iostream>

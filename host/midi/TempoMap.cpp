@@ -35,11 +35,13 @@ bool earlier(const MidiEvent& left, const MidiEvent& right) {
 TempoMap::TempoMap(const MidiFile& file, std::size_t trackIndex) {
     std::vector<MidiEvent> tempoEvents;
     std::vector<MidiEvent> signatures;
-    for (std::size_t i = 0; i < file.tracks.size(); ++i) {
-        // Format 2 tracks are independent songs; otherwise the conductor events apply to all.
-        if (file.format == 2 && i != trackIndex) {
-            continue;
-        }
+    // Format 2 tracks are independent songs: only the track's own events count, and only its
+    // own are read, so a map per track stays linear in the file. Otherwise the conductor events
+    // apply to all.
+    bool own = file.format == 2;
+    std::size_t from = own ? std::min(trackIndex, file.tracks.size()) : 0;
+    std::size_t to = own ? std::min(trackIndex + 1, file.tracks.size()) : file.tracks.size();
+    for (std::size_t i = from; i < to; ++i) {
         for (const MidiEvent& event : file.tracks[i].events) {
             if (isTempo(event) && microsecondsOf(event) > 0) {
                 tempoEvents.push_back(event);

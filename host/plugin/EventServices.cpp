@@ -22,8 +22,8 @@ bool isChannelKind(std::int32_t status) {
 
 } // namespace
 
-HostEvent EventServices::incoming(const MidiEvent& message, std::int32_t length) {
-    HostEvent event;
+HostMidiEvent EventServices::incoming(const MidiEvent& message, std::int32_t length) {
+    HostMidiEvent event;
     event.status = message.command();
     event.channel = message.channel();
     event.data1 = message.data1;
@@ -42,7 +42,7 @@ void EventServices::direct(std::vector<MidiEvent>* target, std::uint32_t tick,
 
 HostEvent* EventServices::createEvent(std::int32_t status, std::int32_t data1, std::int32_t data2,
                                       std::int32_t) noexcept {
-    HostEvent* event = nullptr;
+    HostMidiEvent* event = nullptr;
     if (spare.empty()) {
         try {
             event = &created.emplace_back();
@@ -54,7 +54,7 @@ HostEvent* EventServices::createEvent(std::int32_t status, std::int32_t data1, s
     } else {
         event = spare.back();
         spare.pop_back();
-        *event = HostEvent{};
+        *event = HostMidiEvent{};
     }
     // A status with channel bits keeps only its kind: the host decides the channel.
     event->status = status >= midi::statusNoteOff && status < midi::statusSysEx
@@ -65,10 +65,11 @@ HostEvent* EventServices::createEvent(std::int32_t status, std::int32_t data1, s
     event->data2 = data2;
     event->position = static_cast<std::int32_t>(currentTick);
     event->createdByPlugin = true;
-    return event;
+    return handleOf(event);
 }
 
-ResultCode EventServices::releaseEvent(HostEvent* event) noexcept {
+ResultCode EventServices::releaseEvent(HostEvent* handle) noexcept {
+    HostMidiEvent* event = eventOf(handle);
     if (event == nullptr || !event->createdByPlugin || event->released) {
         return resultInvalidArgument;
     }
@@ -77,7 +78,8 @@ ResultCode EventServices::releaseEvent(HostEvent* event) noexcept {
     return resultOk;
 }
 
-ResultCode EventServices::send(HostEvent* event) {
+ResultCode EventServices::send(HostEvent* handle) {
+    const HostMidiEvent* event = eventOf(handle);
     if (event == nullptr || event->released || !isChannelKind(event->status) ||
         !isDataValue(event->data1) || !isDataValue(event->data2) || event->channel < 0 ||
         event->channel > 15) {

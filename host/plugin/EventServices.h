@@ -2,7 +2,7 @@
 
 #include "component/HostEventServices.h"
 #include "host/midi/MidiEvent.h"
-#include "host/plugin/HostEvent.h"
+#include "host/plugin/HostMidiEvent.h"
 
 #include <cstdint>
 #include <deque>
@@ -15,13 +15,13 @@ namespace quorlin::host {
 // go out on the channel given with that direction. The reads and writes of an event's fields are
 // the shared ones; what the host does not offer keeps the neutral answer; the count never destroys
 // the object, which outlives every plug-in.
-class EventServices final : public HostEventServices<HostEvent> {
+class EventServices final : public HostEventServices<HostMidiEvent> {
 public:
     EventServices() = default;
     ~EventServices() = default;
 
     // The event handed to processEvent for a channel message of a file.
-    static HostEvent incoming(const MidiEvent& message, std::int32_t length);
+    static HostMidiEvent incoming(const MidiEvent& message, std::int32_t length);
 
     // Sends during the following calls go to `sink`; events without a usable position happen at
     // `tick`, and created events take `channel`. A null sink refuses every send.
@@ -48,8 +48,8 @@ private:
     std::uint8_t currentChannel = 0;
     bool outOfMemory = false;
     // Created events keep their address until the services go; released ones are reused.
-    std::deque<HostEvent> created;
-    std::vector<HostEvent*> spare;
+    std::deque<HostMidiEvent> created;
+    std::vector<HostMidiEvent*> spare;
 };
 
 } // namespace quorlin::host

@@ -115,8 +115,8 @@ MidiTrack MidiProcessor::processTrack(const MidiTrack& track, std::size_t trackN
             std::size_t before = out.size();
             if (PluginInstance* instance = instanceFor(event)) {
                 services.direct(&out, tick, event.channel());
-                HostEvent handle = EventServices::incoming(event, lengths[next]);
-                instance->processEvent(handle);
+                HostMidiEvent incoming = EventServices::incoming(event, lengths[next]);
+                instance->processEvent(EventServices::handleOf(&incoming));
             } else {
                 out.push_back(event);
             }

@@ -2,8 +2,8 @@
 
 #include "component/HostServicesContext.h"
 #include "component/ModuleInterfaces.h"
-#include "host/ChannelChoice.h"
 #include "host/midi/MidiFile.h"
+#include "host/plugin/ChannelChoice.h"
 #include "host/plugin/EventLog.h"
 #include "host/plugin/EventServices.h"
 #include "host/plugin/InterfacePointer.h"

@@ -1,6 +1,6 @@
 #include "host/plugin/PluginInstance.h"
 
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 
 #include <charconv>
 

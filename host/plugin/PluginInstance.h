@@ -1,8 +1,8 @@
 #pragma once
 
 #include "component/HostContext.h"
+#include "component/HostEvent.h"
 #include "component/ModuleInterfaces.h"
-#include "host/plugin/HostEvent.h"
 #include "host/plugin/InterfacePointer.h"
 
 #include <cstdint>
@@ -47,7 +47,7 @@ public:
     void start() { module->start(0); }
     void stop() { module->stop(0); }
     void processTime(std::int32_t position) { module->processTime(position, 0, 0); }
-    ResultCode processEvent(HostEvent& event) { return module->processEvent(&event); }
+    ResultCode processEvent(HostEvent* event) { return module->processEvent(event); }
 
 private:
     static ParameterInterface* find(ParameterOwnerInterface* owner, const std::string& name);

@@ -1,6 +1,6 @@
 #include "host/plugin/PluginLibrary.h"
 
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 
 #include <windows.h>
 

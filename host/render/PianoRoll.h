@@ -30,6 +30,9 @@ public:
     // tracks it does not reach count every channel they play.
     std::string svg(const MidiFile& file, const std::vector<std::uint16_t>& processed = {}) const;
 
+    // How many bars the picture of `file` spans, the last one begun included.
+    static std::uint32_t barCount(const MidiFile& file);
+
     // "channel 1" or "channels 1, 3", for bits n set for channel n + 1.
     static std::string channelList(std::uint16_t channels);
 

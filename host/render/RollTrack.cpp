@@ -16,7 +16,8 @@ constexpr std::size_t channelCount = 16;
 // Collects the stretches in which at least one channel has portamento on.
 class PortamentoState {
 public:
-    explicit PortamentoState(std::vector<RollTrack::Span>& spans) : spans(spans) {}
+    explicit PortamentoState(RollTrack& roll)
+        : spans(roll.portamentoOn), channelSpans(roll.channelPortamentoOn) {}
 
     bool on(std::uint8_t channel) const { return channelOn[channel]; }
 
@@ -25,28 +26,40 @@ public:
             return;
         }
         channelOn[channel] = on;
+        if (on) {
+            channelSince[channel] = tick;
+        } else {
+            add(channelSpans[channel], channelSince[channel], tick);
+        }
         if (on && onCount++ == 0) {
             since = tick;
         } else if (!on && --onCount == 0) {
-            add(tick);
+            add(spans, since, tick);
         }
     }
 
     void finish(std::uint32_t endTick) {
         if (onCount > 0) {
-            add(endTick);
+            add(spans, since, endTick);
+        }
+        for (std::size_t channel = 0; channel < channelCount; ++channel) {
+            if (channelOn[channel]) {
+                add(channelSpans[channel], channelSince[channel], endTick);
+            }
         }
     }
 
 private:
-    void add(std::uint32_t tick) {
+    static void add(std::vector<RollTrack::Span>& to, std::uint32_t from, std::uint32_t tick) {
         // On and off again at one tick shows nothing.
-        if (tick > since) {
-            spans.push_back({since, tick});
+        if (tick > from) {
+            to.push_back({from, tick});
         }
     }
 
     std::vector<RollTrack::Span>& spans;
+    std::array<std::vector<RollTrack::Span>, channelCount>& channelSpans;
+    std::array<std::uint32_t, channelCount> channelSince{};
     std::array<bool, channelCount> channelOn{};
     std::size_t onCount = 0;
     std::uint32_t since = 0;
@@ -60,7 +73,7 @@ RollTrack RollTrack::read(const MidiTrack& track) {
     for (const MidiEvent& event : track.events) {
         roll.endTick = std::max(roll.endTick, event.tick);
     }
-    PortamentoState portamento(roll.portamentoOn);
+    PortamentoState portamento(roll);
     std::array<std::optional<std::uint8_t>, channelCount> lastKey{};
     std::vector<OpenNotes> open(channelCount * 128);
 

@@ -4,6 +4,7 @@
 
 #include "component/MidiProtocol.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -45,6 +46,8 @@ struct RollTrack {
     std::string name;
     std::vector<Note> notes; // by start, in file order at equal ticks
     std::vector<Span> portamentoOn;
+    // The same stretches of each channel alone, channel n at index n.
+    std::array<std::vector<Span>, 16> channelPortamentoOn;
     std::vector<Speed> speeds;
     std::uint32_t endTick = 0;
     std::uint16_t channels = 0; // bit n: channel n + 1 carries events

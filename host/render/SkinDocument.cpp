@@ -1,6 +1,6 @@
 #include "host/render/SkinDocument.h"
 
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 
 namespace quorlin::host {
 

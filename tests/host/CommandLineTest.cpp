@@ -1,5 +1,5 @@
 #include "host/CommandLine.h"
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +32,7 @@ TEST(HostCommandLineTest, TakesEachCommandWithItsOptionsInAnyOrder) {
     EXPECT_EQ(demo.output, "quorlin-demo.mid");
     EXPECT_FALSE(demo.speed.has_value());
     EXPECT_EQ(parse({"demo", "--output", "d.mid", "--speed=-1"}).speed, "-1");
+    EXPECT_EQ(parse({"demo", "--speed", "oFf"}).speed, "Off");
 
     CommandLine skin = parse({"skin", "--out", "dir"});
     EXPECT_EQ(skin.command, Command::Skin);

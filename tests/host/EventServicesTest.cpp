@@ -50,13 +50,14 @@ TEST(HostEventServicesTest, IncomingEventsKeepTheirChannelBesideAPlainStatus) {
     EventServices services;
     std::vector<MidiEvent> sink;
     services.direct(&sink, 0, 9);
-    HostEvent event = EventServices::incoming(
+    HostMidiEvent record = EventServices::incoming(
         MidiEvent::channelMessage(300, midi::statusPitchBend | 4, 0, 64), 12);
-    EXPECT_EQ(services.getStatus(&event), midi::statusPitchBend);
-    EXPECT_EQ(services.getPosition(&event), 300);
-    EXPECT_EQ(services.getLength(&event), 12);
-    services.setPosition(&event, INT_MIN);
-    EXPECT_EQ(services.forwardEvent(&event), resultOk);
+    HostEvent* event = EventServices::handleOf(&record);
+    EXPECT_EQ(services.getStatus(event), midi::statusPitchBend);
+    EXPECT_EQ(services.getPosition(event), 300);
+    EXPECT_EQ(services.getLength(event), 12);
+    services.setPosition(event, INT_MIN);
+    EXPECT_EQ(services.forwardEvent(event), resultOk);
     EXPECT_EQ(sink, std::vector<MidiEvent>{
                         MidiEvent::channelMessage(0, midi::statusPitchBend | 4, 0, 64)});
 }
@@ -77,13 +78,14 @@ TEST(HostEventServicesTest, RefusesWhatCannotBecomeAMidiMessage) {
     EXPECT_EQ(services.releaseEvent(badStatus), resultOk);
     EXPECT_EQ(services.releaseEvent(badStatus), resultInvalidArgument);
     EXPECT_EQ(services.outputEvent(badStatus), resultInvalidArgument);
-    HostEvent incoming =
+    HostMidiEvent record =
         EventServices::incoming(MidiEvent::channelMessage(0, midi::statusNoteOn, 1, 1), 0);
-    EXPECT_EQ(services.releaseEvent(&incoming), resultInvalidArgument);
+    HostEvent* incoming = EventServices::handleOf(&record);
+    EXPECT_EQ(services.releaseEvent(incoming), resultInvalidArgument);
 
     // Without a sink nothing can be sent.
     services.direct(nullptr, 0, 0);
-    EXPECT_EQ(services.outputEvent(&incoming), resultUnexpected);
+    EXPECT_EQ(services.outputEvent(incoming), resultUnexpected);
     EXPECT_TRUE(sink.empty());
 
     // A released event is reused, wholly reset, by the next creation.

@@ -1,5 +1,5 @@
 #include "host/FileAccess.h"
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 
 #include <gtest/gtest.h>
 

@@ -141,5 +141,30 @@ TEST(HostPianoRollTest, MarksEverySpeedAndLabelsOnlyThoseWithRoom) {
               (std::vector<std::string>{"40", "100"}));
 }
 
+TEST(HostPianoRollTest, AFormatZeroRollGivesEachChannelALaneAndSpellsTheKey) {
+    // Two channels of one track in B flat major, both through the plug-in, portamento on in
+    // the second alone; a name that would run the heading off the picture.
+    MidiTrack track{{MidiEvent::meta(0, 0x59, {0xFE, 0}), MidiEvent::meta(0, 0x03, {}),
+                     MidiEvent::channelMessage(0, MidiEvent::controlChange | 1, 65, 127),
+                     MidiEvent::channelMessage(0, MidiEvent::noteOn, 70, 100),
+                     MidiEvent::channelMessage(0, MidiEvent::noteOn | 1, 63, 100),
+                     MidiEvent::channelMessage(960, MidiEvent::noteOff, 70, 0),
+                     MidiEvent::channelMessage(960, MidiEvent::noteOff | 1, 63, 0)},
+                    960};
+    track.events[1].payload = std::vector<std::uint8_t>(300, 'n');
+    MidiFile file = fileOf(480, {track});
+    file.format = 0;
+    std::string svg = PianoRoll("t", "c").svg(file, {0b11});
+    EXPECT_EQ(matches(svg, ">(CC 65 ch [0-9]+)<"),
+              (std::vector<std::string>{"CC 65 ch 1", "CC 65 ch 2"}));
+    EXPECT_EQ(matches(svg, "class=\"band-on\"[^>]*data-end=\"([0-9]+)\"").size(), 1u);
+    EXPECT_EQ(matches(svg, "<title>([A-G]b?[0-9]),").size(), 2u);
+    EXPECT_EQ(matches(svg, "<title>([A-G]#[0-9]),").size(), 0u);
+    std::string heading = matches(svg, "class=\"heading\"[^>]*>([^<]+)<").at(0);
+    EXPECT_NE(heading.find("channels 1-2, all through the plug-in"), std::string::npos);
+    EXPECT_LT(heading.size(), 200u);
+    EXPECT_GE(pictureWidth(svg), 7.0 * static_cast<double>(heading.size() - 60));
+}
+
 } // namespace
 } // namespace quorlin::host

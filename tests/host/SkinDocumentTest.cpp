@@ -1,5 +1,5 @@
 #include "host/render/SkinDocument.h"
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 #include "host/render/Base64.h"
 #include "host/render/SkinPreview.h"
 

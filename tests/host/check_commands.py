@@ -25,6 +25,11 @@ def check_info(host):
             else expected in result.stdout
         if not found:
             hostcheck.fail("info lacks %r" % getattr(expected, "pattern", expected), result)
+    # What a musician reads first: the plug-in, then its parameter and range; records after.
+    summary, _, records = result.stdout.partition("\nTechnical details\n")
+    if not summary.startswith("Quorlin by Tessivar, a MIDI plug-in") or \
+            "now Off, from -1 to 127" not in summary or "cardinality" in summary or not records:
+        hostcheck.fail("info does not open with the musician's summary", result)
 
 
 def check_demo(host, work, mido):

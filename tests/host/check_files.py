@@ -6,7 +6,10 @@ batch. (A failure while the outputs are moved into place is staged in the FileAc
 
 import os
 import shutil
+import socket
+import stat
 import sys
+import threading
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import hostcheck  # noqa: E402
@@ -48,6 +51,79 @@ def refused(host, name, arguments, untouched, absent=()):
             hostcheck.fail("%s: left %s in %s" % (name, sorted(os.listdir(folder)), folder),
                            result)
     print("ok: %-34s %s" % (name, errors[0]))
+
+
+def check_special_targets(host, work):
+    """A FIFO and a device node are written in place and stay what they were; a socket is
+    refused. None is ever renamed over."""
+    special = os.path.join(work, "special")
+    hostcheck.fresh_folder(special)
+    song = os.path.join(work, "song.mid")
+    fifo = os.path.join(special, "fifo")
+    os.mkfifo(fifo)
+    received = []
+    reader = threading.Thread(target=lambda: received.append(read(fifo)), daemon=True)
+    reader.start()
+    result = host.run("process", song, "-o", fifo, "--force")
+    reader.join(10)
+    if result.returncode != 0 or not stat.S_ISFIFO(os.stat(fifo).st_mode) or \
+            not received or received[0][:4] != b"MThd":
+        hostcheck.fail("-o FIFO: still a FIFO and the file streamed through it", result)
+    node = os.path.join(special, "null")
+    try:
+        os.mknod(node, stat.S_IFCHR | 0o666, os.makedev(1, 3))
+    except PermissionError:
+        node = None
+    if node:
+        result = host.run("process", song, "-o", node, "--force")
+        if result.returncode != 0 or not stat.S_ISCHR(os.stat(node).st_mode):
+            hostcheck.fail("-o a character device: still the device", result)
+    server = socket.socket(socket.AF_UNIX)
+    server.bind(os.path.join(special, "socket"))
+    refused(host, "-o a socket", ["process", song, "-o", os.path.join(special, "socket"),
+                                  "--force"], [song])
+    server.close()
+    print("ok: a FIFO%s written in place, a socket refused" % (" and a device" if node else ""))
+
+
+def check_folders_and_batches(host, work, song):
+    """skin and --out-dir make only the folder named, skin replaces only with --force, and a
+    batch names each refused file once, with what it collides with."""
+    skin = os.path.join(work, "skin")
+    shutil.rmtree(skin, ignore_errors=True)
+    refused(host, "skin into a missing parent", ["skin", "--out", os.path.join(skin, "a", "b")],
+            [song], absent=[skin])
+    if host.run("skin", "--out", skin).returncode != 0:
+        hostcheck.fail("skin --out a new folder")
+    write(os.path.join(skin, "preview.html"), b"mine")
+    refused(host, "skin over files", ["skin", "--out", skin], [os.path.join(skin, "preview.html")])
+    if host.run("skin", "--out", skin, "--force").returncode != 0:
+        hostcheck.fail("skin --force")
+
+    batch = os.path.join(work, "new-batch")
+    shutil.rmtree(batch, ignore_errors=True)
+    result = host.run("process", song, "--out-dir", batch, "--svg", batch)
+    if result.returncode != 0 or sorted(os.listdir(batch)) != ["song.mid", "song.svg"]:
+        hostcheck.fail("--out-dir a new folder with a roll beside the file", result)
+
+    love = os.path.join(work, "love.mid")
+    write(love, SONG)
+    result = host.run("process", love, song, "--out-dir", work, "--force")
+    errors = host.error_lines(result)
+    if result.returncode == 0 or len(errors) != 3 or "love.mid" not in errors[0] or \
+            errors[0].count("love.mid") != 2 or "song.mid" not in errors[1]:
+        hostcheck.fail("a batch onto its inputs: each named once", result)
+    other = os.path.join(work, "sub", "song.mid")
+    write(other, SONG)
+    result = host.run("process", song, other, "--out-dir", batch, "--force")
+    errors = host.error_lines(result)
+    if result.returncode == 0 or len(errors) != 2 or song not in errors[0] or \
+            other not in errors[0]:
+        hostcheck.fail("two inputs onto one output: both inputs named", result)
+    piped = host.run_bytes(["process", "-", "-o", "-"], SONG)
+    if b"Wrote standard output" not in piped.stderr:
+        hostcheck.fail("-o - names standard output")
+    print("ok: folders made, skin replaces only with --force, batch messages: %s" % errors[0])
 
 
 def main():
@@ -112,6 +188,10 @@ def main():
             len(errors) != 2 or "bad.mid" not in errors[0]:
         hostcheck.fail("batch with one bad file", result)
     print("ok: batch with one bad file: %s" % errors[0])
+
+    if not host.emulated:
+        check_special_targets(host, work)
+    check_folders_and_batches(host, work, song)
 
     if not host.emulated:
         # A Windows library given to the native program: say what it is and what runs it.

@@ -236,6 +236,35 @@ def check_raw_escape(host, work):
         hostcheck.fail("escape.mid: wrong track length")
 
 
+def check_ranges_and_messages(host, work):
+    """Ranges that select nothing are errors naming what the file has; a range reaching the
+    last bar number draws the whole song; --speed takes Off in any case; each refusal names
+    the option at fault."""
+    source = os.path.join(work, "format0.mid")
+    out, svg = os.path.join(work, "ranges.mid"), os.path.join(work, "ranges.svg")
+    base = ["process", source, "-o", out, "--force"]
+    for extra, expected in ((["--tracks", "9"], "it has 1 track(s)"),
+                            (["--svg", svg, "--bars", "900-910"], "it has 4 bar(s)"),
+                            (["--svg", svg, "--bars", "16-9"], "bar 16 comes after bar 9"),
+                            (["--svg", "-"], "--svg needs a file name")):
+        result = host.run(*(base + extra))
+        if result.returncode == 0 or expected not in result.stderr or "--log" in result.stderr:
+            hostcheck.fail("%s: expected %r" % (" ".join(extra), expected), result)
+    lines = []
+    for extra in ([], ["--bars", "1-4294967295"]):
+        result = host.run(*(base + ["--svg", svg, "--speed", "oFF"] + extra))
+        with open(svg, encoding="utf-8") as stream:
+            lines.append(stream.read().count('class="bar"'))
+        if result.returncode != 0:
+            hostcheck.fail("--speed oFF %s" % " ".join(extra), result)
+    if lines[0] < 3 or lines[0] != lines[1]:
+        hostcheck.fail("--bars 1-4294967295 drew %d bar lines, the song %d" % (lines[1], lines[0]))
+    usage = host.run("help", "process").stdout
+    if "[--bars FROM-TO]" not in usage.split("\n\n")[1] or "(default: Off)" not in usage:
+        hostcheck.fail("help process: the usage line lacks --bars or the speed's default")
+    print("ok: empty ranges refused with what the file has, all bars drawn, --speed oFF")
+
+
 def main():
     host, options = hostcheck.start(sys.argv[1:])
     os.makedirs(options.work, exist_ok=True)
@@ -292,6 +321,7 @@ def main():
         hostcheck.fail("--log table does not list every event", logged)
 
     check_raw_escape(host, options.work)
+    check_ranges_and_messages(host, options.work)
     print("ok: %d mido-checked runs, the logged run and the escape file" % runs)
 
 

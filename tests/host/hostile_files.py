@@ -32,3 +32,17 @@ def many_tempos(note_tracks=3000, tempos=100000):
 def many_tracks(count=65535):
     """The most tracks a header can announce, one note each."""
     return header(count) + chunk(b"MTrk", ONE_NOTE) * count
+
+
+def far_note(tracks=1000):
+    """One note that ends about 2.8 million quarter notes in, and tracks of one note each."""
+    far = b"\x00\x90\x3c\x64" + vlq(0x0FFFFFFF) + b"\x80\x3c\x40" + END
+    return header(tracks) + chunk(b"MTrk", far) + chunk(b"MTrk", b"\x00\x90\x3c\x64" + END) * (
+        tracks - 1)
+
+
+def running_status(mebibytes):
+    """One track of notes in running status, three bytes an event, about `mebibytes` long."""
+    pairs = (mebibytes << 20) // 6
+    body = b"\x00\x90\x3c\x64" + b"\x01\x3c\x00\x00\x3c\x64" * pairs + b"\x01\x3c\x00" + END
+    return header(1, fmt=0) + chunk(b"MTrk", body)

@@ -1,6 +1,6 @@
-#include "host/ChannelChoice.h"
+#include "host/plugin/ChannelChoice.h"
 
-#include "host/HostError.h"
+#include "host/plugin/HostError.h"
 
 #include <algorithm>
 #include <charconv>
@@ -86,6 +86,12 @@ bool ChannelChoice::includesTrack(std::size_t trackNumber) const {
         }
     }
     return false;
+}
+
+bool ChannelChoice::choosesTrackOf(std::size_t trackCount) const {
+    return trackRanges.empty() ||
+           std::any_of(trackRanges.begin(), trackRanges.end(),
+                       [trackCount](const auto& range) { return range.first <= trackCount; });
 }
 
 bool ChannelChoice::includes(std::size_t trackNumber, std::uint8_t channel) const {

@@ -22,6 +22,8 @@ public:
 
     bool includes(std::size_t trackNumber, std::uint8_t channel) const;
     bool includesTrack(std::size_t trackNumber) const;
+    // Whether any chosen track is among the first `trackCount`.
+    bool choosesTrackOf(std::size_t trackCount) const;
     // "channels 1-9, 11-16", for reports.
     std::string describeChannels() const;
 
