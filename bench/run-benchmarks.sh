@@ -6,6 +6,7 @@
 set -eu
 
 cd "$(dirname "$0")/.."
+root=$(pwd)
 . cmake/quorlin-python.sh
 python=$(quorlin_python)
 build=build/native
@@ -39,7 +40,8 @@ cat "$results/table.md"
 
 echo
 echo "LV2 run through lilv, Quorlin's bundle beside Debian's LV2 MIDI plug-ins:"
-LV2_PATH="$build/lv2/plugins:/usr/lib/lv2" "$build/bench/quorlin_lv2_benchmark" \
+# lilv takes LV2_PATH's folders as file URIs: they must be absolute.
+LV2_PATH="$root/$build/lv2/plugins:/usr/lib/lv2" "$build/bench/quorlin_lv2_benchmark" \
     >"$results/lv2.md" || status=1
 cat "$results/lv2.md"
 echo "(load average after the run: $(cut -d' ' -f1-3 /proc/loadavg))"

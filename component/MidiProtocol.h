@@ -31,6 +31,18 @@ inline constexpr std::int32_t controllerPortamentoTime = 5;
 inline constexpr std::int32_t controllerPortamento = 65;
 inline constexpr std::int32_t portamentoOn = 127;
 inline constexpr std::int32_t portamentoOff = 0;
+// Channel mode messages: controllers 120 to 127.
+inline constexpr std::int32_t controllerAllSoundOff = 120;
+inline constexpr std::int32_t controllerResetAllControllers = 121;
+inline constexpr std::int32_t controllerAllNotesOff = 123;
+inline constexpr std::int32_t controllerPolyModeOn = 127; // the last mode message
+
+// All Sound Off, All Notes Off and the mode messages that follow it (Omni off and on, Mono,
+// Poly) end every note sounding on the channel; Reset All Controllers and Local Control do not.
+constexpr bool endsAllNotes(std::int32_t controller) {
+    return controller == controllerAllSoundOff ||
+           (controller >= controllerAllNotesOff && controller <= controllerPolyModeOn);
+}
 
 // Meta event types of Standard MIDI Files.
 inline constexpr std::int32_t metaText = 0x01;

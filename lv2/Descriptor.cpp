@@ -13,9 +13,9 @@ QuorlinPlugin* pluginOf(LV2_Handle handle) {
     return static_cast<QuorlinPlugin*>(handle);
 }
 
-LV2_Handle instantiate(const LV2_Descriptor*, double, const char*,
+LV2_Handle instantiate(const LV2_Descriptor*, double sampleRate, const char*,
                        const LV2_Feature* const* features) noexcept {
-    return QuorlinPlugin::create(features);
+    return QuorlinPlugin::create(sampleRate, features);
 }
 
 void connectPort(LV2_Handle handle, uint32_t port, void* data) noexcept {

@@ -1,42 +1,49 @@
 #include "lv2/OutputSequence.h"
 
-#include <lv2/atom/util.h>
-
 namespace quorlin::lv2 {
 
+namespace {
+
+constexpr std::uint64_t headerRoom = sizeof(LV2_Atom) + sizeof(LV2_Atom_Sequence_Body);
+
+} // namespace
+
 void OutputSequence::begin(LV2_Atom_Sequence* buffer) noexcept {
-    sequence = buffer;
-    lastFrame = 0;
-    if (sequence == nullptr) {
-        capacity = 0;
-        return;
-    }
     // Counted as hosts and the standard's own examples count it: the whole sequence, header
     // included, must fit in the size given.
-    capacity = sequence->atom.size;
+    start(buffer, buffer == nullptr ? 0 : buffer->atom.size);
+}
+
+void OutputSequence::beginInPlace(LV2_Atom_Sequence* buffer, std::uint32_t inputSize) noexcept {
+    start(buffer, std::uint64_t{inputSize} + sizeof(LV2_Atom));
+}
+
+void OutputSequence::start(LV2_Atom_Sequence* buffer, std::uint64_t capacity) noexcept {
+    sequence = buffer;
+    lastFrame = 0;
+    used = 0;
+    room = 0;
+    if (sequence == nullptr) {
+        return;
+    }
     sequence->atom.type = sequenceType;
-    if (capacity < sizeof(LV2_Atom_Sequence)) {
+    if (capacity < headerRoom) {
         // Not even room for the sequence header: an empty atom of size 0 says so.
         sequence->atom.size = 0;
-        capacity = 0;
         sequence = nullptr;
         return;
     }
+    room = capacity - headerRoom;
+    events = reinterpret_cast<std::uint8_t*>(buffer) + headerRoom;
     sequence->atom.size = sizeof(LV2_Atom_Sequence_Body);
     sequence->body.unit = 0;
     sequence->body.pad = 0;
 }
 
-bool OutputSequence::write(std::uint32_t frame, const std::uint8_t* bytes,
-                           std::uint32_t size) noexcept {
-    if (sequence == nullptr) {
-        ++droppedEvents;
-        return false;
-    }
-    std::uint32_t used = sequence->atom.size; // the body so far
-    std::uint32_t needed = lv2_atom_pad_size(sizeof(LV2_Atom_Event) + size);
-    std::uint32_t total = sizeof(LV2_Atom) + used;
-    if (needed > capacity || total > capacity - needed) {
+bool OutputSequence::put(std::uint32_t frame, const std::uint8_t* bytes, std::uint32_t size,
+                         std::uint32_t keepFree) noexcept {
+    std::uint64_t needed = (sizeof(LV2_Atom_Event) + std::uint64_t{size} + 7) & ~std::uint64_t{7};
+    if (sequence == nullptr || used + needed + keepFree > room) {
         ++droppedEvents;
         return false;
     }
@@ -44,17 +51,18 @@ bool OutputSequence::write(std::uint32_t frame, const std::uint8_t* bytes,
         frame = lastFrame;
     }
     lastFrame = frame;
-    auto* event =
-        reinterpret_cast<LV2_Atom_Event*>(reinterpret_cast<std::uint8_t*>(&sequence->body) + used);
-    event->time.frames = frame;
-    event->body.type = midiEventType;
-    event->body.size = size;
-    // Channel messages are two or three bytes: a plain loop beats a call to memcpy.
+    auto* event = reinterpret_cast<LV2_Atom_Event*>(events + used);
+    // In place the bytes may lie at or after where they go: a forward copy, byte by byte, is
+    // safe for that, and for two or three bytes it beats a call to memmove.
     auto* body = reinterpret_cast<std::uint8_t*>(event + 1);
     for (std::uint32_t index = 0; index < size; ++index) {
         body[index] = bytes[index];
     }
-    sequence->atom.size = used + needed;
+    event->time.frames = frame;
+    event->body.type = midiEventType;
+    event->body.size = size;
+    used += needed;
+    sequence->atom.size = static_cast<std::uint32_t>(sizeof(LV2_Atom_Sequence_Body) + used);
     return true;
 }
 

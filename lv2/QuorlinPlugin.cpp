@@ -1,10 +1,12 @@
 #include "lv2/QuorlinPlugin.h"
 
-#include "lv2/ChannelMessage.h"
+#include "component/MidiProtocol.h"
+#include "lv2/InputSequence.h"
+#include "lv2/PortIndex.h"
 
-#include <lv2/atom/util.h>
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +15,8 @@
 namespace quorlin::lv2 {
 
 namespace {
+
+constexpr std::uint8_t statusBit = 0x80;
 
 LV2_URID_Map* findMap(const LV2_Feature* const* features) noexcept {
     for (const LV2_Feature* const* feature = features; feature && *feature; ++feature) {
@@ -23,11 +27,11 @@ LV2_URID_Map* findMap(const LV2_Feature* const* features) noexcept {
     return nullptr;
 }
 
-// The control's value as the parameter takes it: rounded, within -1..127, "Off" for anything
-// that is not a number.
+// The control's value as the core takes it: rounded, within -1..127, "Off" for anything that
+// is not a number.
 std::int32_t speedValue(float control) noexcept {
     if (!(control >= speedOff)) {
-        return static_cast<std::int32_t>(speedOff);
+        return LegatoCore::speedOff;
     }
     if (control > speedMax) {
         return static_cast<std::int32_t>(speedMax);
@@ -35,19 +39,20 @@ std::int32_t speedValue(float control) noexcept {
     return static_cast<std::int32_t>(std::lround(control));
 }
 
-// A number atom as a double; false for other atoms.
+// A number atom as a double; false for other atoms and for bodies too small for their type.
 bool numberOf(const LV2_Atom* atom, const Urids& urids, double& value) noexcept {
     if (atom == nullptr) {
         return false;
     }
-    if (atom->type == urids.atomFloat) {
-        value = reinterpret_cast<const LV2_Atom_Float*>(atom)->body;
-    } else if (atom->type == urids.atomDouble) {
-        value = reinterpret_cast<const LV2_Atom_Double*>(atom)->body;
-    } else if (atom->type == urids.atomInt) {
-        value = reinterpret_cast<const LV2_Atom_Int*>(atom)->body;
-    } else if (atom->type == urids.atomLong) {
-        value = static_cast<double>(reinterpret_cast<const LV2_Atom_Long*>(atom)->body);
+    const void* body = atom + 1;
+    if (atom->type == urids.atomFloat && atom->size >= sizeof(float)) {
+        value = *static_cast<const float*>(body);
+    } else if (atom->type == urids.atomDouble && atom->size >= sizeof(double)) {
+        value = *static_cast<const double*>(body);
+    } else if (atom->type == urids.atomInt && atom->size >= sizeof(std::int32_t)) {
+        value = *static_cast<const std::int32_t*>(body);
+    } else if (atom->type == urids.atomLong && atom->size >= sizeof(std::int64_t)) {
+        value = static_cast<double>(*static_cast<const std::int64_t*>(body));
     } else {
         return false;
     }
@@ -63,52 +68,43 @@ std::uint32_t frameWithin(std::int64_t time, std::uint32_t frames) noexcept {
     return time >= frames ? frames - 1 : static_cast<std::uint32_t>(time);
 }
 
+// The length of a channel message by its status byte: two bytes for program change and channel
+// pressure, three for the others.
+std::uint32_t channelMessageLength(std::uint8_t status) noexcept {
+    std::int32_t kind = status & midi::statusKindMask;
+    return kind == midi::statusProgramChange || kind == midi::statusChannelPressure ? 2 : 3;
+}
+
+// A whole channel message: a status below the system messages, the length its kind has, and
+// data bytes only. Anything else (system messages, sysex, running status) passes untouched.
+bool isChannelMessage(const std::uint8_t* bytes, std::uint32_t size) noexcept {
+    if (size == 0 || (bytes[0] & statusBit) == 0 || bytes[0] >= midi::statusSysEx ||
+        size != channelMessageLength(bytes[0])) {
+        return false;
+    }
+    return (bytes[1] & statusBit) == 0 && (size == 2 || (bytes[2] & statusBit) == 0);
+}
+
 } // namespace
 
-QuorlinPlugin* QuorlinPlugin::create(const LV2_Feature* const* features) noexcept {
+QuorlinPlugin* QuorlinPlugin::create(double sampleRate,
+                                     const LV2_Feature* const* features) noexcept {
     LV2_URID_Map* map = findMap(features);
     if (map == nullptr) {
         PluginLog(features, nullptr).error("the host does not offer urid:map");
         return nullptr;
     }
-    QuorlinPlugin* plugin = nullptr;
     try {
-        plugin = new QuorlinPlugin(*map, features);
+        return new QuorlinPlugin(sampleRate, *map, features);
     } catch (const std::bad_alloc&) {
         PluginLog(features, map).error("out of memory");
         return nullptr;
     }
-    if (!plugin->open()) {
-        delete plugin;
-        return nullptr;
-    }
-    return plugin;
 }
 
-QuorlinPlugin::QuorlinPlugin(LV2_URID_Map& map, const LV2_Feature* const* features)
-    : urids(map), log(features, &map), pool(channelCount * eventsPerChannel),
-      output(urids.atomSequence, urids.midiEvent), cycle(output) {
-    for (std::int32_t channel = 0; channel < channelCount; ++channel) {
-        channels[channel] =
-            std::make_unique<ModuleChannel>(static_cast<std::uint8_t>(channel), pool, cycle);
-    }
-}
-
-QuorlinPlugin::~QuorlinPlugin() = default;
-
-bool QuorlinPlugin::open() noexcept {
-    if (!moduleClass.found()) {
-        log.error("the module's class factory offers no MIDI module class");
-        return false;
-    }
-    for (auto& channel : channels) {
-        if (!channel->open(moduleClass)) {
-            log.error("a module instance could not be created and initialized");
-            return false;
-        }
-    }
-    return true;
-}
+QuorlinPlugin::QuorlinPlugin(double rate, LV2_URID_Map& map, const LV2_Feature* const* features)
+    : urids(map), log(features, &map), output(urids.atomSequence, urids.midiEvent),
+      sampleRate(rate) {}
 
 void QuorlinPlugin::connectPort(std::uint32_t port, void* data) noexcept {
     switch (static_cast<PortIndex>(port)) {
@@ -121,43 +117,55 @@ void QuorlinPlugin::connectPort(std::uint32_t port, void* data) noexcept {
     case PortIndex::speed:
         speedPort = static_cast<const float*>(data);
         break;
+    case PortIndex::chordWindow:
+        chordWindowPort = static_cast<const float*>(data);
+        break;
+    case PortIndex::portamentoOnChange:
+        onChangePort = static_cast<const float*>(data);
+        break;
     }
 }
 
 void QuorlinPlugin::activate() noexcept {
     rolling = true;
-    for (auto& channel : channels) {
-        channel->start(); // controller 5 due at each channel's next position call
+    for (Channel& channel : channels) {
+        channel.legato.start();
     }
+    speedsOwed = true;
 }
 
 void QuorlinPlugin::deactivate() noexcept {
-    for (auto& channel : channels) {
-        channel->stop();
+    for (Channel& channel : channels) {
+        channel.legato.stop();
     }
     reportDropped();
 }
 
 void QuorlinPlugin::run(std::uint32_t frames) noexcept {
     applySpeed();
-    output.begin(midiOut);
-    cycle.begin(position, frames);
-    std::int32_t start = cycle.positionOf(0);
-    for (auto& channel : channels) {
-        if (channel->active()) {
-            channel->processTime(start);
-        }
+    applyPlaying();
+    // The input is walked within the size it had before any output is written: a host may have
+    // connected both ports to one buffer.
+    InputSequence input(midiIn);
+    bool inPlace = midiIn != nullptr && static_cast<const void*>(midiIn) == midiOut;
+    if (inPlace) {
+        output.beginInPlace(midiOut, midiIn->atom.size);
+    } else {
+        output.begin(midiOut);
     }
-    if (midiIn != nullptr) {
-        LV2_ATOM_SEQUENCE_FOREACH(midiIn, event) {
-            std::uint32_t frame = frameWithin(event->time.frames, frames);
-            cycle.moveTo(frame);
-            if (event->body.type == urids.midiEvent) {
-                handleMidi(frame, event->body);
-            } else if (event->body.type == urids.atomObject ||
-                       event->body.type == urids.atomBlank) {
-                handleTransport(frame, *reinterpret_cast<const LV2_Atom_Object*>(&event->body));
-            }
+    inputAhead = 0;
+    if (speedsOwed) {
+        sendDueSpeeds(0);
+    }
+    while (const LV2_Atom_Event* event = input.next()) {
+        if (inPlace) {
+            inputAhead = input.remainingFromCurrent();
+        }
+        std::uint32_t frame = frameWithin(event->time.frames, frames);
+        if (event->body.type == urids.midiEvent) {
+            handleMidi(frame, event->body);
+        } else if (event->body.type == urids.atomObject || event->body.type == urids.atomBlank) {
+            handleTransport(frame, event->body);
         }
     }
     position += frames;
@@ -172,47 +180,111 @@ void QuorlinPlugin::applySpeed() noexcept {
         return;
     }
     appliedSpeed = value;
-    for (auto& channel : channels) {
-        channel->setSpeed(value); // the module marks controller 5 due at once
+    for (Channel& channel : channels) {
+        channel.legato.setSpeed(value);
+    }
+    speedsOwed = true;
+}
+
+void QuorlinPlugin::applyPlaying() noexcept {
+    std::int32_t window = 0;
+    if (chordWindowPort != nullptr && *chordWindowPort > 0.0f) {
+        // In frames at the host's rate; the control's range bounds it, a stray value included.
+        double milliseconds = std::min<double>(*chordWindowPort, chordWindowMax);
+        window = static_cast<std::int32_t>(std::lround(milliseconds * sampleRate / 1000.0));
+    }
+    bool onChange = onChangePort != nullptr && *onChangePort > 0.5f;
+    if (window == appliedWindow && onChange == appliedOnChange) {
+        return;
+    }
+    appliedWindow = window;
+    appliedOnChange = onChange;
+    for (Channel& channel : channels) {
+        channel.legato.setChordWindow(window);
+        channel.legato.setPortamentoOnChange(onChange);
     }
 }
 
 void QuorlinPlugin::handleMidi(std::uint32_t frame, const LV2_Atom& atom) noexcept {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&atom + 1);
-    ChannelMessage message = ChannelMessage::parse(bytes, atom.size);
-    if (!message.valid()) {
-        output.write(frame, bytes, atom.size); // system messages and the like pass unchanged
+    if (!isChannelMessage(bytes, atom.size)) {
+        output.write(frame, bytes, atom.size);
         return;
     }
-    HostEvent event = message.event(cycle.positionOf(frame));
-    channels[message.channel()]->processEvent(event);
+    std::uint8_t status = bytes[0];
+    auto number = static_cast<std::uint8_t>(status & midi::channelMask);
+    Channel& channel = channels[number];
+    std::int32_t kind = status & midi::statusKindMask;
+    if (kind == midi::statusNoteOn && bytes[2] != 0) {
+        if (!channel.playing) {
+            channel.playing = true;
+            sendDueSpeed(channel, number, frame);
+        }
+        // Played live, a key is held until its note-off: no length.
+        if (std::optional<std::int32_t> value =
+                channel.legato.noteOn(bytes[1], static_cast<std::int32_t>(position + frame), 0)) {
+            if (!sendOwn(frame, static_cast<std::uint8_t>(midi::statusController | number),
+                         midi::controllerPortamento, static_cast<std::uint8_t>(*value))) {
+                channel.legato.portamentoLost();
+            }
+        }
+    } else if (kind == midi::statusNoteOn || kind == midi::statusNoteOff) {
+        channel.legato.noteOff(bytes[1]);
+    } else if (kind == midi::statusController) {
+        channel.legato.controller(bytes[1], bytes[2]);
+    }
+    output.write(frame, bytes, atom.size);
 }
 
-void QuorlinPlugin::handleTransport(std::uint32_t frame, const LV2_Atom_Object& object) noexcept {
-    if (object.body.otype != urids.timePosition) {
+void QuorlinPlugin::handleTransport(std::uint32_t frame, const LV2_Atom& atom) noexcept {
+    if (atom.size < sizeof(LV2_Atom_Object_Body)) {
         return;
     }
-    const LV2_Atom* speedAtom = nullptr;
-    lv2_atom_object_get(&object, urids.timeSpeed, &speedAtom, 0);
+    const auto& object = *reinterpret_cast<const LV2_Atom_Object_Body*>(&atom + 1);
     double speed = 0.0;
-    if (!numberOf(speedAtom, urids, speed)) {
+    if (object.otype != urids.timePosition ||
+        !numberOf(findProperty(object, atom.size, urids.timeSpeed), urids, speed)) {
         return;
     }
     if (speed == 0.0 && rolling) {
         rolling = false;
-        for (auto& channel : channels) {
-            channel->stop(); // held keys are forgotten
+        for (Channel& channel : channels) {
+            channel.legato.stop(); // held keys are forgotten
         }
     } else if (speed != 0.0 && !rolling) {
         rolling = true;
-        std::int32_t at = cycle.positionOf(frame);
-        for (auto& channel : channels) {
-            channel->start();
-            if (channel->active()) {
-                channel->processTime(at);
-            }
+        startAll(frame);
+    }
+}
+
+void QuorlinPlugin::startAll(std::uint32_t frame) noexcept {
+    for (Channel& channel : channels) {
+        channel.legato.start();
+    }
+    sendDueSpeeds(frame);
+}
+
+void QuorlinPlugin::sendDueSpeeds(std::uint32_t frame) noexcept {
+    for (std::size_t number = 0; number < channelCount; ++number) {
+        if (channels[number].playing) {
+            sendDueSpeed(channels[number], static_cast<std::uint8_t>(number), frame);
         }
     }
+    speedsOwed = false; // channels not playing yet keep theirs until their first note-on
+}
+
+void QuorlinPlugin::sendDueSpeed(Channel& channel, std::uint8_t number,
+                                 std::uint32_t frame) noexcept {
+    if (std::optional<std::int32_t> value = channel.legato.takeDueSpeed()) {
+        sendOwn(frame, static_cast<std::uint8_t>(midi::statusController | number),
+                midi::controllerPortamentoTime, static_cast<std::uint8_t>(*value));
+    }
+}
+
+bool QuorlinPlugin::sendOwn(std::uint32_t frame, std::uint8_t status, std::uint8_t first,
+                            std::uint8_t second) noexcept {
+    const std::uint8_t bytes[3] = {status, first, second};
+    return output.writeOwn(frame, bytes, inputAhead);
 }
 
 void QuorlinPlugin::reportDropped() noexcept {

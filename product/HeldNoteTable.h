@@ -35,6 +35,9 @@ public:
 
     // Null when the note is not held.
     const HeldNote* find(std::int32_t note) const;
+    // The held keys in ascending note order.
+    auto begin() const { return notes.begin(); }
+    auto end() const { return notes.end(); }
 
 private:
     static constexpr std::size_t midiNoteCount = 128;

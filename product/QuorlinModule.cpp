@@ -90,37 +90,39 @@ ResultCode QuorlinModule::processEvent(HostEvent* event) noexcept {
     if (status == midi::statusNoteOn || status == midi::statusNoteOff) {
         return noteOff(event, note, immediate);
     }
+    if (status == midi::statusController) {
+        legato.controller(note, velocity); // the data bytes: the number and the value
+    }
     return MidiModuleBase::processEvent(event);
 }
 
 ResultCode QuorlinModule::noteOn(HostEvent* event, std::int32_t note, std::int32_t position,
                                  std::int32_t length, bool immediate) {
-    heldNotes.add(note, position, length);
-    heldNotes.prune(position); // the note-on's own position is the present moment
-    std::int32_t value = heldNotes.count() >= 2 ? midi::portamentoOn : midi::portamentoOff;
-    HostEvent* controller = createController(midi::controllerPortamento, value);
-    // The controller takes the note-on's position as the host reports it after the creation.
-    sendController(controller, services()->getPosition(event), immediate);
+    // The module keeps the core's defaults, so every note-on gets its controller 65.
+    if (std::optional<std::int32_t> value = legato.noteOn(note, position, length)) {
+        HostEvent* controller = createController(midi::controllerPortamento, *value);
+        // The controller takes the note-on's position as the host reports it after the creation.
+        sendController(controller, services()->getPosition(event), immediate);
+    }
     return emitEvent(event, immediate);
 }
 
 ResultCode QuorlinModule::noteOff(HostEvent* event, std::int32_t note, bool immediate) {
-    heldNotes.remove(note);
+    legato.noteOff(note);
     return emitEvent(event, immediate);
 }
 
 ResultCode QuorlinModule::processTime(std::int32_t position, std::int32_t,
                                       std::int32_t immediate) noexcept {
-    if (!speedPending || services() == nullptr) {
+    if (services() == nullptr) {
         // Not connected: the controller stays due until the instance is.
         return resultOk;
     }
-    std::int32_t value = lastSpeed;
-    speedPending = false;
-    if (value < 0) {
-        return resultOk; // "Off" sends nothing and uses the request up
+    std::optional<std::int32_t> value = legato.takeDueSpeed();
+    if (!value) {
+        return resultOk; // nothing due, or "Off", which uses the request up
     }
-    sendController(createController(midi::controllerPortamentoTime, value), position,
+    sendController(createController(midi::controllerPortamentoTime, *value), position,
                    (immediate & 0xFF) != 0);
     return resultOk;
 }
@@ -150,20 +152,19 @@ ResultCode QuorlinModule::emitEvent(HostEvent* event, bool immediate) {
 }
 
 ResultCode QuorlinModule::stop(std::int32_t value) noexcept {
-    heldNotes.clear();
+    legato.stop();
     return MidiModuleBase::stop(value);
 }
 
 ResultCode QuorlinModule::start(std::int32_t value) noexcept {
-    speedPending = true;
+    legato.start();
     return MidiModuleBase::start(value);
 }
 
 ResultCode QuorlinModule::parameterChanged(ParameterInterface* parameter,
                                            std::int32_t tag) noexcept {
     if (tag == speedTag) {
-        lastSpeed = parameter->getValue();
-        speedPending = true;
+        legato.setSpeed(parameter->getValue());
     }
     return resultOk;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HeldNoteTable.h"
 #include "module/MidiModuleBase.h"
+#include "product/LegatoCore.h"
 
 #include <cstdint>
 
@@ -10,6 +10,8 @@ namespace quorlin {
 // Lets the receiving synthesizer glide only when the player plays legato: before every
 // note-on it sends controller 65 (127 while two or more keys are held, else 0), and it sends
 // the portamentoSpeed parameter as controller 5 at the next position after a change or start.
+// The decisions are the legato core's; this class makes the host calls around them, in the
+// order hosts of the binary contract see them.
 class QuorlinModule final : public MidiModuleBase {
 public:
     static constexpr std::int32_t speedTag = 0;
@@ -28,7 +30,7 @@ public:
     ResultCode QUORLIN_CALL parameterChanged(ParameterInterface* parameter,
                                              std::int32_t tag) noexcept override;
 
-    const HeldNoteTable& heldNoteTable() const { return heldNotes; }
+    const HeldNoteTable& heldNoteTable() const { return legato.heldNotes(); }
 
 private:
     // Adds portamentoSpeed on the first initialize; false, with nothing added, when memory ran
@@ -42,9 +44,8 @@ private:
     void sendController(HostEvent* controller, std::int32_t position, bool immediate);
     ResultCode emitEvent(HostEvent* event, bool immediate);
 
-    std::int32_t lastSpeed = -1;
-    bool speedPending = false;
-    HeldNoteTable heldNotes;
+    // Spans every channel: the binary contract's events are keyed by note number alone.
+    LegatoCore legato;
 };
 
 } // namespace quorlin

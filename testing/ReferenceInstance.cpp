@@ -65,6 +65,11 @@ ExpectedCall ReferenceInstance::processEvent(const ModelEvent& event, const Host
         call.sends.push_back(sent(event, immediate));
         call.result = pathResult;
     } else {
+        // All Sound Off, All Notes Off and the mode messages end every note.
+        bool endsNotes = event.data1 == 120 || (event.data1 >= 123 && event.data1 <= 127);
+        if (event.status == midi::statusController && endsNotes) {
+            keys.clear();
+        }
         // Everything else passes through untouched.
         call.sends.push_back(
             {true, event.status, event.data1, event.data2, event.position, event.immediate, false});

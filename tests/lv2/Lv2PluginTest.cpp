@@ -6,7 +6,11 @@
 #include "component/MidiProtocol.h"
 
 #include <gtest/gtest.h>
+#include <lv2/atom/atom.h>
+#include <lv2/midi/midi.h>
+#include <lv2/time/time.h>
 
+#include <cstring>
 #include <vector>
 
 namespace quorlin::testing {
@@ -168,11 +172,181 @@ TEST(Lv2Plugin, EventsThatDoNotFitTheOutputAreDroppedWholeAndReported) {
     EXPECT_NE(lines[0].find("2 MIDI events dropped"), std::string::npos) << lines[0];
 }
 
+TEST(Lv2Plugin, ModeMessagesEndTheirChannelsNotesAndUnplayedChannelsGetNoPortamentoTime) {
+    PluginUnderTest plugin(quorlinUri);
+    plugin.setControl("speed", 20.0f);
+    plugin.activate();
+    plugin.queue(0, noteOn(0, 60, 100));
+    plugin.queue(2, noteOn(1, 64, 100));
+    Events expected = {at(0, portamentoTime(0, 20)), at(0, portamento(0, 0)),
+                       at(0, noteOn(0, 60, 100)),    at(2, portamentoTime(1, 20)),
+                       at(2, portamento(1, 0)),      at(2, noteOn(1, 64, 100))};
+    // What a host sends on every channel at a stop: only these controllers come out.
+    for (int channel = 0; channel < midi::channelCount; ++channel) {
+        plugin.queue(10, controller(channel, midi::controllerResetAllControllers, 0));
+        expected.push_back(at(10, controller(channel, midi::controllerResetAllControllers, 0)));
+        if (channel != 1) {
+            plugin.queue(10, controller(channel, midi::controllerAllNotesOff, 0));
+            expected.push_back(at(10, controller(channel, midi::controllerAllNotesOff, 0)));
+        }
+    }
+    plugin.queue(20, noteOn(0, 62, 100)); // 60 was ended by All Notes Off
+    plugin.queue(30, noteOn(1, 65, 100)); // channel 2 got none: 64 still held
+    for (Bytes bytes : {portamento(0, 0), noteOn(0, 62, 100)}) {
+        expected.push_back(at(20, bytes));
+    }
+    for (Bytes bytes : {portamento(1, 127), noteOn(1, 65, 100)}) {
+        expected.push_back(at(30, bytes));
+    }
+    EXPECT_EQ(plugin.run(cycleFrames), expected);
+}
+
+TEST(Lv2Plugin, ChordWindowAndControllerOnChangeWorkPerChannel) {
+    PluginUnderTest plugin(quorlinUri); // at 48 kHz: 10 ms are 480 frames
+    plugin.setControl("chord_window", 10.0f);
+    plugin.setControl("cc65_on_change", 1.0f);
+    plugin.activate();
+    constexpr std::uint32_t frames = 4096;
+    plugin.queue(0, noteOn(0, 48, 100)); // channel 1: a held key
+    plugin.queue(0, noteOn(1, 60, 100)); // channel 2: a detached chord, struck together
+    plugin.queue(2, noteOn(1, 64, 100));
+    plugin.queue(4, noteOn(1, 67, 100));
+    plugin.queue(1000, noteOn(0, 60, 100)); // channel 1: a chord over the held key glides
+    plugin.queue(1002, noteOn(0, 64, 100));
+    plugin.queue(1500, portamento(2, 0));   // channel 3's own, before its first note-on
+    plugin.queue(1600, noteOn(2, 50, 100)); // which gets one all the same
+    plugin.queue(1650, noteOff(2, 50, 0));
+    plugin.queue(1660, portamento(2, 127)); // the channel's value is 127 from here on
+    plugin.queue(1700, noteOn(2, 51, 100)); // so this 0 is a change
+    plugin.queue(1800, controller(1, midi::controllerAllNotesOff, 0));
+    plugin.queue(1900, noteOn(1, 62, 100)); // after All Notes Off: sent again, though still 0
+    plugin.queue(2000, noteOn(1, 65, 100)); // within the window of 62
+    plugin.queue(2600, noteOn(2, 52, 100)); // a legato pair on channel 3
+    EXPECT_EQ(plugin.run(frames), (Events{at(0, portamento(0, 0)),
+                                          at(0, noteOn(0, 48, 100)),
+                                          at(0, portamento(1, 0)),
+                                          at(0, noteOn(1, 60, 100)),
+                                          at(2, noteOn(1, 64, 100)),
+                                          at(4, noteOn(1, 67, 100)),
+                                          at(1000, portamento(0, 127)),
+                                          at(1000, noteOn(0, 60, 100)),
+                                          at(1002, noteOn(0, 64, 100)),
+                                          at(1500, portamento(2, 0)),
+                                          at(1600, portamento(2, 0)),
+                                          at(1600, noteOn(2, 50, 100)),
+                                          at(1650, noteOff(2, 50, 0)),
+                                          at(1660, portamento(2, 127)),
+                                          at(1700, portamento(2, 0)),
+                                          at(1700, noteOn(2, 51, 100)),
+                                          at(1800, controller(1, midi::controllerAllNotesOff, 0)),
+                                          at(1900, portamento(1, 0)),
+                                          at(1900, noteOn(1, 62, 100)),
+                                          at(2000, noteOn(1, 65, 100)),
+                                          at(2600, portamento(2, 127)),
+                                          at(2600, noteOn(2, 52, 100))}));
+}
+
+// A sequence laid out by hand, with whatever sizes a careless or hostile host writes.
+class RawSequence {
+public:
+    explicit RawSequence(PluginUnderTest& plugin) : midiType(plugin.map(LV2_MIDI__MidiEvent)) {
+        put(LV2_Atom{0, plugin.map(LV2_ATOM__Sequence)});
+        put(LV2_Atom_Sequence_Body{0, 0});
+    }
+    // An event atom that says it holds `claimed` bytes and carries `body`, padded to 8 bytes.
+    RawSequence& event(std::uint32_t frame, const Bytes& body, std::uint32_t claimed,
+                       LV2_URID type = 0) {
+        put(static_cast<std::int64_t>(frame));
+        put(LV2_Atom{claimed, type == 0 ? midiType : type});
+        bytes.insert(bytes.end(), body.begin(), body.end());
+        bytes.resize((bytes.size() + 7) / 8 * 8, 0);
+        return *this;
+    }
+    RawSequence& midiEvent(std::uint32_t frame, const Bytes& body) {
+        return event(frame, body, static_cast<std::uint32_t>(body.size()));
+    }
+    // The whole sequence; its atom claims every byte after its header, or `claimed`.
+    std::vector<std::uint8_t> finish(std::uint32_t claimed = 0) {
+        std::uint32_t size = claimed != 0 ? claimed : static_cast<std::uint32_t>(bytes.size() - 8);
+        std::memcpy(bytes.data(), &size, sizeof size);
+        return bytes;
+    }
+
+private:
+    template <class Value> void put(const Value& value) {
+        const auto* raw = reinterpret_cast<const std::uint8_t*>(&value);
+        bytes.insert(bytes.end(), raw, raw + sizeof value);
+    }
+
+    LV2_URID midiType;
+    std::vector<std::uint8_t> bytes;
+};
+
+TEST(Lv2Plugin, EveryEventIsReadAndWrittenWithinItsBuffer) {
+    // Each input is alone in a heap block of its exact size: the sanitizers see any read past it.
+    {
+        // A size that wraps 16 + size in 32 bits, into a 64-byte output.
+        PluginUnderTest plugin(quorlinUri, 64);
+        auto input = RawSequence(plugin)
+                         .midiEvent(0, noteOn(0, 60, 100))
+                         .event(1, {midi::statusSysEx, 1, 2, 3, 4, 5, 6, 0}, 0xFFFFFFF0u)
+                         .finish();
+        EXPECT_EQ(plugin.runWith(input, cycleFrames),
+                  (Events{at(0, portamento(0, 0)), at(0, noteOn(0, 60, 100))}));
+    }
+    PluginUnderTest plugin(quorlinUri);
+    Bytes sysex = {
+        midi::statusSysEx, 0x7E, 0x7F, 0x06, 0x01, 0x00, 0x00, midi::statusSysExContinuation};
+    // An 8-byte sysex that claims 200 bytes ends the walk; so does an event that runs past the
+    // size its sequence claims.
+    auto claimsTooMuch = RawSequence(plugin)
+                             .midiEvent(0, noteOn(0, 60, 100))
+                             .event(1, sysex, 200)
+                             .midiEvent(2, noteOn(0, 62, 100))
+                             .finish();
+    EXPECT_EQ(plugin.runWith(claimsTooMuch, cycleFrames),
+              (Events{at(0, portamento(0, 0)), at(0, noteOn(0, 60, 100))}));
+    auto shortSequence = RawSequence(plugin)
+                             .midiEvent(0, noteOff(0, 60, 0))
+                             .midiEvent(1, noteOff(0, 62, 0))
+                             .finish(8 + 24 + 18);
+    EXPECT_EQ(plugin.runWith(shortSequence, cycleFrames), (Events{at(0, noteOff(0, 60, 0))}));
+    // An object of size 0 as the buffer's last bytes: there is no body to read its type from.
+    auto emptyObject = RawSequence(plugin)
+                           .midiEvent(0, noteOn(0, 64, 100))
+                           .event(1, {}, 0, plugin.map(LV2_ATOM__Object))
+                           .finish();
+    EXPECT_EQ(plugin.runWith(emptyObject, cycleFrames),
+              (Events{at(0, portamento(0, 0)), at(0, noteOn(0, 64, 100))}));
+}
+
+TEST(Lv2Plugin, InPlaceBuffersPassEveryInputEventAndAddControllersWhereRoomAllows) {
+    PluginUnderTest plugin(quorlinUri);
+    plugin.activate();
+    // The host vouched for the input's own size: the input comes out whole, in order, and a
+    // controller of Quorlin's goes in only where the transport object left room for it.
+    auto input = RawSequence(plugin)
+                     .midiEvent(0, noteOn(0, 60, 100))
+                     .midiEvent(1, controller(0, 7, 80))
+                     .event(2, Bytes(24, 0), 24, plugin.map(LV2_ATOM__Object))
+                     .midiEvent(3, noteOn(0, 62, 100))
+                     .midiEvent(4, noteOff(0, 60, 0))
+                     .finish();
+    EXPECT_EQ(
+        plugin.runWith(input, cycleFrames, true),
+        (Events{at(0, noteOn(0, 60, 100)), at(1, controller(0, 7, 80)), at(3, portamento(0, 127)),
+                at(3, noteOn(0, 62, 100)), at(4, noteOff(0, 60, 0))}));
+    plugin.deactivate();
+    ASSERT_EQ(plugin.logLines().size(), 1u);
+    EXPECT_NE(plugin.logLines()[0].find("1 MIDI events dropped"), std::string::npos);
+}
+
 TEST(Lv2Plugin, RunTakesNothingFromTheHeap) {
     PluginUnderTest plugin(quorlinUri);
     // The plug-in's own allocations are counted here: nothing else allocates while it is made.
     EXPECT_GT(plugin.instantiationAllocations(), 16);
     plugin.setControl("speed", 30.0f);
+    plugin.setControl("chord_window", 5.0f);
     plugin.activate();
     // A dense cycle on all 16 channels: overlapping notes, note-offs, controllers, a bend.
     for (std::uint32_t step = 0; step < 256; ++step) {
@@ -198,6 +372,7 @@ TEST(Lv2Plugin, RunTakesNothingFromTheHeap) {
     std::int64_t before = allocationCount();
     for (int cycle = 0; cycle < 2000; ++cycle) {
         plugin.control("speed") = cycle % 2 == 0 ? 64.0f : 65.0f;
+        plugin.control("cc65_on_change") = cycle % 3 == 0 ? 1.0f : 0.0f;
         plugin.runOnly(512);
     }
     EXPECT_EQ(allocationCount() - before, 0);

@@ -10,7 +10,10 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <ostream>
+#include <sstream>
 #include <stdexcept>
 
 namespace quorlin::testing {
@@ -19,11 +22,27 @@ namespace {
 
 constexpr std::size_t inputBytes = 65536;
 
+// LV2_PATH with each relative folder made absolute: lilv takes the folders as file URIs and
+// crashes on a relative one.
+std::string absolutePath(const char* path) {
+    std::string result;
+    std::string folder;
+    std::istringstream folders(path);
+    while (std::getline(folders, folder, ':')) {
+        if (!folder.empty() && folder[0] != '/' && folder[0] != '~') {
+            folder = std::filesystem::current_path().string() + "/" + folder;
+        }
+        result += (result.empty() ? "" : ":") + folder;
+    }
+    return result;
+}
+
 // One world for the program, loaded from LV2_PATH; the build's bundle folder when the
 // environment names none (ctest sets it; programs run by hand or under valgrind may not).
 LilvWorld* world() {
     static LilvWorld* shared = [] {
         setenv("LV2_PATH", QUORLIN_LV2_TEST_PATH, 0);
+        setenv("LV2_PATH", absolutePath(std::getenv("LV2_PATH")).c_str(), 1);
         LilvWorld* created = lilv_world_new();
         lilv_world_load_all(created);
         return created;
@@ -70,6 +89,7 @@ PluginUnderTest::PluginUnderTest(const std::string& uri, std::uint32_t capacity)
         } else if (lilv_port_is_a(plugin, port, atomPort)) {
             bool isInput = lilv_port_is_a(plugin, port, inputPort);
             lilv_instance_connect_port(instance, index, isInput ? input.data() : output.data());
+            (isInput ? midiInIndex : midiOutIndex) = index;
         } else if (lilv_port_is_a(plugin, port, audioPort)) {
             audio.emplace_back(maxAudioFrames, 0.0f);
             lilv_instance_connect_port(instance, index, audio.back().data());
@@ -156,8 +176,29 @@ std::uint32_t PluginUnderTest::outputAtomSize() const {
 
 std::vector<OutputEvent> PluginUnderTest::run(std::uint32_t frames) {
     runOnly(frames);
+    return decode(*reinterpret_cast<const LV2_Atom_Sequence*>(output.data()));
+}
+
+std::vector<OutputEvent> PluginUnderTest::runWith(const std::vector<std::uint8_t>& sequence,
+                                                  std::uint32_t frames, bool inPlace) {
+    std::unique_ptr<std::uint8_t[]> block(new std::uint8_t[sequence.size()]);
+    std::memcpy(block.get(), sequence.data(), sequence.size());
+    lilv_instance_connect_port(instance, midiInIndex, block.get());
+    if (inPlace) {
+        lilv_instance_connect_port(instance, midiOutIndex, block.get());
+        lilv_instance_run(instance, frames);
+    } else {
+        runOnly(frames);
+    }
+    lilv_instance_connect_port(instance, midiInIndex, input.data());
+    lilv_instance_connect_port(instance, midiOutIndex, output.data());
+    return decode(*reinterpret_cast<const LV2_Atom_Sequence*>(
+        inPlace ? block.get() : reinterpret_cast<std::uint8_t*>(output.data())));
+}
+
+std::vector<OutputEvent> PluginUnderTest::decode(const LV2_Atom_Sequence& written) const {
     std::vector<OutputEvent> events;
-    const auto* sequence = reinterpret_cast<const LV2_Atom_Sequence*>(output.data());
+    const LV2_Atom_Sequence* sequence = &written;
     if (sequence->atom.size < sizeof(LV2_Atom_Sequence_Body)) {
         return events;
     }

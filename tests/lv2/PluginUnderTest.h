@@ -57,11 +57,17 @@ public:
     void runOnly(std::uint32_t frames);
     // The size the output sequence's atom reported after the last run.
     std::uint32_t outputAtomSize() const;
+    // One cycle whose whole input is `sequence`, in a heap block of exactly its size, as a
+    // careless host may lay it out; in place, the output port is given that block too.
+    std::vector<OutputEvent> runWith(const std::vector<std::uint8_t>& sequence,
+                                     std::uint32_t frames, bool inPlace = false);
+    LV2_URID map(const char* uri) { return urids.map(uri); }
 
     std::vector<std::string> logLines() { return log.lines(); }
 
 private:
     std::uint32_t portIndex(const char* symbol) const;
+    std::vector<OutputEvent> decode(const LV2_Atom_Sequence& sequence) const;
 
     UridMap urids;
     LogRecorder log;
@@ -69,6 +75,8 @@ private:
     LilvInstance* instance = nullptr;
     std::vector<std::uint64_t> input; // 8-byte aligned atom buffers
     std::vector<std::uint64_t> output;
+    std::uint32_t midiInIndex = 0;
+    std::uint32_t midiOutIndex = 0;
     std::uint32_t outputCapacity;
     std::vector<float> controls;
     std::vector<std::vector<float>> audio;

@@ -18,12 +18,18 @@ OPTIONAL_FEATURES = [
     "http://lv2plug.in/ns/lv2core#hardRTCapable",
 ]
 
-# Port index, symbol, name, the types it must have, and for the control its range and default.
+# Port index, symbol, name, the types it must have, and for a control its range, default,
+# property and scale point.
+CONTROL = ["lv2core#ControlPort", "lv2core#InputPort"]
 PORTS = [
     (0, "midi_in", "MIDI in", ["atom#AtomPort", "lv2core#InputPort"], None),
     (1, "midi_out", "MIDI out", ["atom#AtomPort", "lv2core#OutputPort"], None),
-    (2, "speed", "Portamento speed", ["lv2core#ControlPort", "lv2core#InputPort"],
-     ("-1.000000", "127.000000", "-1.000000")),
+    (2, "speed", "Portamento speed", CONTROL,
+     ("-1.000000", "127.000000", "-1.000000", "lv2core#integer", '-1 = "Off"')),
+    (3, "chord_window", "Chord window", CONTROL,
+     ("0.000000", "100.000000", "0.000000", "lv2core#integer", None)),
+    (4, "cc65_on_change", "Controller 65 on change only", CONTROL,
+     ("0.000000", "1.000000", "0.000000", "lv2core#toggled", None)),
 ]
 
 
@@ -54,7 +60,7 @@ def main():
             failures.append(f"{feature} is not among the optional features")
     sections = port_sections(text)
     if sorted(sections) != [port[0] for port in PORTS]:
-        failures.append(f"ports {sorted(sections)}, expected 0, 1 and 2")
+        failures.append(f"ports {sorted(sections)}, expected {[port[0] for port in PORTS]}")
     for index, symbol, name, types, control in PORTS:
         section = sections.get(index, "")
         if not re.search(rf"Symbol:\s+{symbol}\n", section):
@@ -65,15 +71,15 @@ def main():
             if kind not in section:
                 failures.append(f"port {index} is not a {kind}")
         if control:
-            minimum, maximum, default = control
+            minimum, maximum, default, kind, scale = control
             for label, value in (("Minimum", minimum), ("Maximum", maximum),
                                  ("Default", default)):
                 if not re.search(rf"{label}:\s+{re.escape(value)}\n", section):
                     failures.append(f"port {index}: {label} is not {value}")
-            if '-1 = "Off"' not in section:
-                failures.append(f"port {index} lacks the scale point -1 \"Off\"")
-            if "lv2core#integer" not in section:
-                failures.append(f"port {index} is not integer")
+            if scale and scale not in section:
+                failures.append(f"port {index} lacks the scale point {scale}")
+            if kind not in section:
+                failures.append(f"port {index} is not {kind}")
     for failure in failures:
         print("FAIL:", failure)
     return 1 if failures else 0

@@ -136,6 +136,23 @@ TEST_F(QuorlinModuleTest, StopForgetsEveryHeldKey) {
     EXPECT_EQ(sentControllers().back(), "cc65=0@10/output");
 }
 
+TEST_F(QuorlinModuleTest, AllNotesOffAndTheModeMessagesLetEveryHeldKeyGo) {
+    // Reset All Controllers and Local Control end no note; the others do, and pass on as sent.
+    for (std::int32_t number : {120, 121, 122, 123, 124, 125, 126, 127}) {
+        callSlot<ResultCode>(module, placeStop, std::int32_t{0});
+        send(midi::statusNoteOn, 60, 100, number);
+        services.clearLog();
+        send(midi::statusController, number, 0, number);
+        // The six reads and the forward, as for any other event: no host call is added.
+        ASSERT_EQ(services.calls.size(), 7u);
+        EXPECT_EQ(services.calls.back().rfind("forwardEvent", 0), 0u);
+        send(midi::statusNoteOn, 62, 100, number);
+        bool ends = number == 120 || number >= 123;
+        EXPECT_EQ(sentControllers().back(),
+                  (ends ? "cc65=0@" : "cc65=127@") + std::to_string(number) + "/output");
+    }
+}
+
 TEST_F(QuorlinModuleTest, OnlyTheSpeedTagCountsAsASpeedChange) {
     auto* owner = query<ParameterOwnerInterface>(ParameterOwnerInterfaceId);
     ParameterInterface* speed = speedParameter();

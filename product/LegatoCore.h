@@ -1,0 +1,91 @@
+#pragma once
+
+#include "product/HeldNoteTable.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace quorlin {
+
+// Quorlin's legato rule for one stream of notes, free of any plug-in format: which keys are
+// held, whether the next note-on glides (controller 65), and when the portamento time
+// (controller 5) is owed. Every format is an adapter around it: the module behind the binary
+// contract keeps one for all it is sent, the LV2 plug-in one per MIDI channel.
+//
+// Positions are the caller's running count (ticks, frames), compared in wrapping 32-bit
+// arithmetic. Nothing here sends: the caller asks for a decision and sends what it is told.
+// No operation allocates for the note numbers 0..127, whose room is taken at construction; no
+// operation locks or blocks. One caller at a time: the object is not shared between threads.
+class LegatoCore {
+public:
+    // The portamento time no controller 5 is sent for.
+    static constexpr std::int32_t speedOff = -1;
+
+    LegatoCore() = default;
+    LegatoCore(const LegatoCore&) = delete;
+    LegatoCore& operator=(const LegatoCore&) = delete;
+
+    // The chord window, in positions: a held key struck less than this before a note-on does
+    // not count as held for it, so the notes of a chord struck together do not glide from one
+    // another. 0, the default, counts every held key. Any time; constant time.
+    void setChordWindow(std::int32_t positions) noexcept { chordWindow = positions; }
+    // True: controller 65 only when its value differs from the last one on the channel, ours or
+    // one passing through. False, the default: before every note-on. Any time; constant time.
+    void setPortamentoOnChange(bool onChange) noexcept { portamentoOnChange = onChange; }
+
+    // A note-on of `note` at `position`, sounding `length` (0 or less: until its note-off). Holds
+    // the key, lets go of keys whose length ended at or before `position`, and answers the
+    // controller 65 value to send before the note-on: 127 when another key is still held, else
+    // 0; nothing when only changes are sent and the channel has that value already. Costs a
+    // search and one pass over the held keys. Only a note number outside 0..127, with the room
+    // used up, can need memory: std::bad_alloc then, and nothing has changed.
+    std::optional<std::int32_t> noteOn(std::int32_t note, std::int32_t position,
+                                       std::int32_t length);
+    // A note-off, or a note-on with velocity 0: the key is no longer held; a key that is not
+    // held is ignored. Costs a search.
+    void noteOff(std::int32_t note) noexcept { heldKeys.remove(note); }
+    // A controller that passes through. All Sound Off, All Notes Off and the mode messages
+    // (Omni, Mono, Poly) end every held note, so the keys are let go and the next note-on sends
+    // controller 65 whatever its value; a controller 65 is the channel's value from now on.
+    // Constant time.
+    void controller(std::int32_t number, std::int32_t value) noexcept;
+    // The controller 65 that noteOn asked for did not reach the channel (an output was full):
+    // the next note-on sends one whatever its value. Constant time.
+    void portamentoLost() noexcept { portamentoOwed = true; }
+
+    // The transport stopped: every held key is forgotten. Constant time.
+    void stop() noexcept { heldKeys.clear(); }
+    // The transport started (or the plug-in was activated): the portamento time is owed again,
+    // and the next note-on sends controller 65 whatever its value.
+    void start() noexcept {
+        speedPending = true;
+        portamentoOwed = true;
+    }
+    // The portamento time changed: -1 ("Off") or 0..127, as the caller's parameter holds it. It
+    // is owed from now on, even when the value repeats the last. Constant time.
+    void setSpeed(std::int32_t value) noexcept {
+        speed = value;
+        speedPending = true;
+    }
+
+    // The controller 5 value to send now, or nothing. Either way the debt is paid: "Off" owes
+    // no controller and uses the request up. Constant time.
+    std::optional<std::int32_t> takeDueSpeed() noexcept;
+    bool speedDue() const noexcept { return speedPending; }
+
+    const HeldNoteTable& heldNotes() const noexcept { return heldKeys; }
+
+private:
+    // How many held keys count for the note-on of `note` at `position`, itself included.
+    std::uint32_t keysCounted(std::int32_t note, std::int32_t position) const noexcept;
+
+    std::int32_t chordWindow = 0;
+    bool portamentoOnChange = false;
+    std::int32_t lastPortamento = 0; // the last controller 65 that went out on the channel
+    bool portamentoOwed = true;      // the next note-on sends one whatever its value
+    std::int32_t speed = speedOff;
+    bool speedPending = false;
+    HeldNoteTable heldKeys;
+};
+
+} // namespace quorlin
