@@ -11,7 +11,7 @@ TEST_PACKAGES := g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
 	wine wine32:i386 wine64 libxml2-utils libxml2-dev pngcheck python3-mido python3-pil \
 	valgrind clang libclang-rt-14-dev fluidsynth timgm6mb-soundfont python3-numpy \
 	pkg-config lv2-dev liblilv-dev lilv-utils sordi jackd2 jalv python3-jack-client \
-	lv2-examples x42-plugins clang-format flake8
+	lv2-examples x42-plugins clang-format flake8 planetblupi-music-midi
 # `make install` adds the LV2 headers, so the bundle goes in $(PREFIX)/lib/lv2 too.
 INSTALL_PACKAGES := $(DEMO_PACKAGES) pkg-config lv2-dev
 PACKAGES := $(DEMO_PACKAGES) $(TEST_PACKAGES)

@@ -29,6 +29,32 @@ constexpr OptionRule svgOption{
 constexpr OptionRule speedOption{"--speed", nullptr, true,
                                  [](CommandLine& line, const std::string& value,
                                     const std::string&) { line.speed = speedOf(value); }};
+constexpr OptionRule chordWindowOption{
+    "--chord-window", nullptr, true,
+    [](CommandLine& line, const std::string& value, const std::string& spelled) {
+        std::uint32_t milliseconds = 0;
+        const char* end = value.data() + value.size();
+        auto [stop, error] = std::from_chars(value.data(), end, milliseconds);
+        if (error != std::errc() || stop != end || milliseconds > PlayingOptions::chordWindowMax) {
+            throw usageError("option " + spelled + " takes milliseconds from 0 to " +
+                             std::to_string(PlayingOptions::chordWindowMax) + ", not '" + value +
+                             "'");
+        }
+        line.playing.chordWindow = milliseconds;
+    }};
+constexpr OptionRule cc65Option{
+    "--cc65", nullptr, true,
+    [](CommandLine& line, const std::string& value, const std::string& spelled) {
+        if (value != "every" && value != "change") {
+            throw usageError("option " + spelled + " takes every or change, not '" + value + "'");
+        }
+        line.playing.portamentoOnChange = value == "change";
+    }};
+constexpr OptionRule replaceControllersOption{
+    "--replace-controllers", nullptr, false,
+    [](CommandLine& line, const std::string&, const std::string&) {
+        line.playing.replaceControllers = true;
+    }};
 constexpr OptionRule logOption{
     "--log", nullptr, false,
     [](CommandLine& line, const std::string&, const std::string&) { line.log = true; }};
@@ -78,9 +104,10 @@ constexpr OptionRule pluginOption{"--plugin", nullptr, true,
                                   [](CommandLine& line, const std::string& value,
                                      const std::string&) { line.pluginPath = value; }};
 
-constexpr OptionRule processOptions[] = {outputOption, outDirOption,   svgOption,
-                                         barsOption,   speedOption,    logOption,
-                                         forceOption,  channelsOption, tracksOption};
+constexpr OptionRule processOptions[] = {
+    outputOption, outDirOption,      svgOption,      barsOption,
+    speedOption,  chordWindowOption, cc65Option,     replaceControllersOption,
+    logOption,    forceOption,       channelsOption, tracksOption};
 constexpr OptionRule demoOptions[] = {outputOption, svgOption, barsOption, speedOption,
                                       forceOption};
 constexpr OptionRule skinOptions[] = {outOption, forceOption};
@@ -155,7 +182,8 @@ constexpr CommandRule commandRules[] = {
      finishNothing},
     {"process", Command::Process, processOptions, 65535,
      "  process IN.mid... (-o OUT.mid | --out-dir DIR)\n"
-     "          [--speed N|Off] [--channels LIST] [--tracks LIST]\n"
+     "          [--speed N|Off] [--chord-window MS] [--cc65 every|change]\n"
+     "          [--replace-controllers] [--channels LIST] [--tracks LIST]\n"
      "          [--log] [--svg FILE] [--bars FROM-TO] [--force]\n"
      "                                run every chosen channel of every chosen\n"
      "                                track through its own plug-in instance.\n"
@@ -168,6 +196,17 @@ constexpr CommandRule commandRules[] = {
      "      --speed N|Off             the portamento speed, 0..127, the value of\n"
      "                                controller 5; Off (any case) or -1: no\n"
      "                                controller 5 is sent (default: Off)\n"
+     "      --chord-window MS         keys struck less than MS milliseconds (0..100)\n"
+     "                                before a note-on do not count as held, so a\n"
+     "                                chord's notes do not glide from one another\n"
+     "                                (default: 0, every held key counts)\n"
+     "      --cc65 every|change       controller 65 before every note-on, or only\n"
+     "                                when its value changes on the channel\n"
+     "                                (default: every)\n"
+     "      --replace-controllers     leave out the input's own controllers 5 and\n"
+     "                                65 on the channels that go through, so\n"
+     "                                Quorlin's are the only ones (default: keep\n"
+     "                                them, with a warning)\n"
      "      --channels LIST           channels through the plug-in, e.g. 1-9,11-16\n"
      "                                or all (default: all but drum channel 10)\n"
      "      --tracks LIST             tracks through the plug-in, from 1 (default:\n"

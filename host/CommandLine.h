@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/plugin/ChannelChoice.h"
+#include "host/plugin/PlayingOptions.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,6 +27,7 @@ struct CommandLine {
     std::string outputDirectory;
     std::string svg; // empty: no piano roll
     std::optional<std::string> speed;
+    PlayingOptions playing;
     ChannelChoice choice;
     // --bars FROM-TO: the bars the piano roll shows, from 1, both included.
     std::optional<std::pair<std::uint32_t, std::uint32_t>> bars;

@@ -62,8 +62,15 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
     }
     EventLog log;
     MidiProcessor processor([&library] { return library.createModule(); }, line.speed,
-                            line.log ? &log : nullptr, line.choice);
+                            line.log ? &log : nullptr, line.choice, line.playing);
     MidiFile result = processor.process(input);
+    std::size_t ownControllers = processor.inputPortamentoControllers();
+    if (ownControllers > 0 && !line.playing.replaceControllers) {
+        std::cerr << "quorlin-host: warning: " << inputName(inputPath) << " carries "
+                  << ownControllers
+                  << " controller(s) 5 or 65 of its own on the channels that go through, which "
+                     "can override Quorlin's; --replace-controllers leaves them out\n";
+    }
     std::vector<std::uint8_t> bytes;
     try {
         bytes = result.serialize();
@@ -114,6 +121,10 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
         << eventCount(input) << " events in, " << eventCount(result) << " out\n";
     if (line.log) {
         out << channelReport(processor.processedChannels());
+        if (line.playing.replaceControllers) {
+            out << "  left out " << ownControllers
+                << " controller(s) 5 and 65 of the input (--replace-controllers)\n";
+        }
     }
     if (!svgPath.empty()) {
         out << "Wrote " << svgPath << ": the piano roll\n";

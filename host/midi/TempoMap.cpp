@@ -108,12 +108,23 @@ double TempoMap::seconds(std::uint32_t tick) const {
     if (smpte) {
         return tick / unitTicks;
     }
+    const Tempo& tempo = tempoAt(tick);
+    return tempo.secondsAtTick +
+           (tick - tempo.tick) * (tempo.microsecondsPerQuarter / 1e6) / unitTicks;
+}
+
+double TempoMap::ticksPerSecond(std::uint32_t tick) const {
+    if (smpte) {
+        return unitTicks;
+    }
+    return unitTicks * 1e6 / tempoAt(tick).microsecondsPerQuarter;
+}
+
+const TempoMap::Tempo& TempoMap::tempoAt(std::uint32_t tick) const {
     auto after =
         std::upper_bound(tempos.begin(), tempos.end(), tick,
                          [](std::uint32_t at, const Tempo& tempo) { return at < tempo.tick; });
-    const Tempo& tempo = *(after - 1);
-    return tempo.secondsAtTick +
-           (tick - tempo.tick) * (tempo.microsecondsPerQuarter / 1e6) / unitTicks;
+    return *(after - 1);
 }
 
 TempoMap::Position TempoMap::position(std::uint32_t tick) const {

@@ -35,6 +35,8 @@ public:
     // Ticks per quarter note, or per second for SMPTE divisions.
     double ticksPerUnit() const { return unitTicks; }
     double seconds(std::uint32_t tick) const;
+    // How many ticks a second lasts at the tempo in force at `tick`.
+    double ticksPerSecond(std::uint32_t tick) const;
     const std::vector<Meter>& meters() const { return meterList; }
     Position position(std::uint32_t tick) const;
     // The tick at which a bar starts, bars counted from 1; bars past the range saturate.
@@ -51,6 +53,8 @@ private:
     };
 
     void addMeters(std::vector<MidiEvent> signatures);
+    // The tempo in force at `tick`: the last change at or before it.
+    const Tempo& tempoAt(std::uint32_t tick) const;
 
     bool smpte = false;
     double unitTicks = 480.0;

@@ -1,6 +1,8 @@
 #include "host/plugin/MidiProcessor.h"
 
 #include "host/midi/NoteLengths.h"
+#include "host/midi/TempoMap.h"
+#include "host/plugin/LegatoChannel.h"
 #include "host/plugin/PluginInstance.h"
 
 #include <algorithm>
@@ -20,12 +22,55 @@ bool isOn(std::uint16_t channels, std::uint8_t channel) {
     return ((channels >> channel) & 1u) != 0;
 }
 
+// A controller of the portamento, which Quorlin itself sends.
+bool isPortamentoController(const MidiEvent& event) {
+    return event.command() == midi::statusController &&
+           (event.data1 == midi::controllerPortamentoTime ||
+            event.data1 == midi::controllerPortamento);
+}
+
+// One channel played by a plug-in instance of the library, through its tables: what the
+// instance sends reaches `out` through the host's event services.
+class PluginChannel final : public ChannelPlayer {
+public:
+    PluginChannel(InterfacePointer<ModuleInterface> module, HostServicesContext& context,
+                  EventServices& eventServices, std::uint8_t number,
+                  const std::optional<std::string>& speed)
+        : instance(std::move(module), context), services(eventServices), channel(number) {
+        if (speed) {
+            instance.setParameterText(MidiProcessor::speedParameter, *speed);
+        }
+        instance.start();
+    }
+
+    void processTime(std::uint32_t tick, std::vector<MidiEvent>& out) override {
+        services.direct(&out, tick, channel);
+        instance.processTime(static_cast<std::int32_t>(tick));
+    }
+    void processEvent(const MidiEvent& event, std::int32_t length,
+                      std::vector<MidiEvent>& out) override {
+        services.direct(&out, event.tick, channel);
+        HostMidiEvent incoming = EventServices::incoming(event, length);
+        instance.processEvent(EventServices::handleOf(&incoming));
+    }
+    void stop(std::uint32_t tick, std::vector<MidiEvent>& out) override {
+        services.direct(&out, tick, channel);
+        instance.stop();
+    }
+
+private:
+    PluginInstance instance;
+    EventServices& services;
+    std::uint8_t channel;
+};
+
 } // namespace
 
 MidiProcessor::MidiProcessor(ModuleSource source, std::optional<std::string> speedText,
-                             EventLog* eventLog, ChannelChoice channelChoice)
+                             EventLog* eventLog, ChannelChoice channelChoice,
+                             PlayingOptions playingOptions)
     : createModule(std::move(source)), speed(std::move(speedText)), log(eventLog),
-      choice(std::move(channelChoice)) {}
+      choice(std::move(channelChoice)), playing(playingOptions) {}
 
 std::uint16_t MidiProcessor::noteChannels(const MidiTrack& track) {
     std::uint16_t channels = 0;
@@ -43,6 +88,7 @@ MidiFile MidiProcessor::process(const MidiFile& file) {
     result.division = file.division;
     result.tracks.reserve(file.tracks.size());
     processed.assign(file.tracks.size(), 0);
+    portamentoControllers = 0;
     for (std::size_t i = 0; i < file.tracks.size(); ++i) {
         const MidiTrack& track = file.tracks[i];
         std::uint16_t channels = 0;
@@ -54,7 +100,7 @@ MidiFile MidiProcessor::process(const MidiFile& file) {
         }
         processed[i] = channels;
         if (channels != 0) {
-            result.tracks.push_back(processTrack(track, i + 1, channels));
+            result.tracks.push_back(processTrack(file, i, channels));
         } else {
             result.tracks.push_back(track);
         }
@@ -62,8 +108,10 @@ MidiFile MidiProcessor::process(const MidiFile& file) {
     return result;
 }
 
-MidiTrack MidiProcessor::processTrack(const MidiTrack& track, std::size_t trackNumber,
+MidiTrack MidiProcessor::processTrack(const MidiFile& file, std::size_t index,
                                       std::uint16_t channels) {
+    const MidiTrack& track = file.tracks[index];
+    std::size_t trackNumber = index + 1;
     const std::vector<MidiEvent>& events = track.events;
     std::vector<std::int32_t> lengths = noteLengths(track);
 
@@ -72,17 +120,23 @@ MidiTrack MidiProcessor::processTrack(const MidiTrack& track, std::size_t trackN
     result.events.reserve(events.size() + events.size() / 2 + 1);
     std::vector<MidiEvent>& out = result.events;
 
-    std::array<std::unique_ptr<PluginInstance>, midi::channelCount> instances;
+    std::optional<TempoMap> tempo;
+    std::array<std::unique_ptr<ChannelPlayer>, midi::channelCount> instances;
     for (std::uint8_t channel = 0; channel < midi::channelCount; ++channel) {
-        if (isOn(channels, channel)) {
-            instances[channel] = std::make_unique<PluginInstance>(createModule(), context);
-            if (speed) {
-                instances[channel]->setParameterText(speedParameter, *speed);
+        if (!isOn(channels, channel)) {
+            continue;
+        }
+        if (playing.needsCore()) {
+            if (!tempo) {
+                tempo.emplace(file, index);
             }
-            instances[channel]->start();
+            instances[channel] = std::make_unique<LegatoChannel>(channel, speed, playing, *tempo);
+        } else {
+            instances[channel] =
+                std::make_unique<PluginChannel>(createModule(), context, services, channel, speed);
         }
     }
-    auto instanceFor = [&](const MidiEvent& event) -> PluginInstance* {
+    auto instanceFor = [&](const MidiEvent& event) -> ChannelPlayer* {
         return event.isChannelMessage() ? instances[event.channel()].get() : nullptr;
     };
 
@@ -97,15 +151,14 @@ MidiTrack MidiProcessor::processTrack(const MidiTrack& track, std::size_t trackN
         // appear at this tick.
         std::uint16_t positioned = 0;
         for (std::size_t i = next; i < tickEnd; ++i) {
-            PluginInstance* instance = instanceFor(events[i]);
+            ChannelPlayer* instance = instanceFor(events[i]);
             std::uint8_t channel = events[i].channel();
             if (instance == nullptr || isOn(positioned, channel)) {
                 continue;
             }
             positioned = static_cast<std::uint16_t>(positioned | (1u << channel));
             std::size_t before = out.size();
-            services.direct(&out, tick, channel);
-            instance->processTime(static_cast<std::int32_t>(tick));
+            instance->processTime(tick, out);
             if (log != nullptr && out.size() > before) {
                 log->add({tick, trackNumber, std::nullopt, {out.begin() + before, out.end()}});
             }
@@ -113,10 +166,15 @@ MidiTrack MidiProcessor::processTrack(const MidiTrack& track, std::size_t trackN
         for (; next < tickEnd; ++next) {
             const MidiEvent& event = events[next];
             std::size_t before = out.size();
-            if (PluginInstance* instance = instanceFor(event)) {
-                services.direct(&out, tick, event.channel());
-                HostMidiEvent incoming = EventServices::incoming(event, lengths[next]);
-                instance->processEvent(EventServices::handleOf(&incoming));
+            ChannelPlayer* instance = instanceFor(event);
+            if (instance != nullptr && isPortamentoController(event)) {
+                // The input's own portamento controllers: left out on request, else counted.
+                ++portamentoControllers;
+                if (!playing.replaceControllers) {
+                    instance->processEvent(event, lengths[next], out);
+                }
+            } else if (instance != nullptr) {
+                instance->processEvent(event, lengths[next], out);
             } else {
                 out.push_back(event);
             }
@@ -129,8 +187,7 @@ MidiTrack MidiProcessor::processTrack(const MidiTrack& track, std::size_t trackN
     std::uint32_t lastTick = events.empty() ? 0 : events.back().tick;
     for (std::uint8_t channel = 0; channel < midi::channelCount; ++channel) {
         if (instances[channel]) {
-            services.direct(&out, lastTick, channel);
-            instances[channel]->stop();
+            instances[channel]->stop(lastTick, out);
             instances[channel].reset();
         }
     }

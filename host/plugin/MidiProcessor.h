@@ -7,6 +7,7 @@
 #include "host/plugin/EventLog.h"
 #include "host/plugin/EventServices.h"
 #include "host/plugin/InterfacePointer.h"
+#include "host/plugin/PlayingOptions.h"
 
 #include <functional>
 #include <optional>
@@ -27,14 +28,20 @@ public:
     static constexpr const char* speedParameter = "portamentoSpeed";
 
     // `log` may be null; when given it receives a row per event and per productive position.
+    // With a playing option that needs it, the channels are played by the legato core linked
+    // into this program instead of instances from `createModule`.
     MidiProcessor(ModuleSource createModule, std::optional<std::string> speed, EventLog* log,
-                  ChannelChoice choice = {});
+                  ChannelChoice choice = {}, PlayingOptions playing = {});
 
     MidiFile process(const MidiFile& file);
 
     // Per track of the last file processed, bit n set when channel n + 1 went through the
     // plug-in.
     const std::vector<std::uint16_t>& processedChannels() const { return processed; }
+
+    // The input's own controllers 5 and 65 on the channels that went through, in the last file:
+    // left out with --replace-controllers, passed on otherwise.
+    std::size_t inputPortamentoControllers() const { return portamentoControllers; }
 
     // Bit n set when channel n + 1 of the track carries notes.
     static std::uint16_t noteChannels(const MidiTrack& track);
@@ -44,13 +51,15 @@ public:
     const HostServicesContext& hostContext() const { return context; }
 
 private:
-    MidiTrack processTrack(const MidiTrack& track, std::size_t trackNumber, std::uint16_t channels);
+    MidiTrack processTrack(const MidiFile& file, std::size_t index, std::uint16_t channels);
 
     ModuleSource createModule;
     std::optional<std::string> speed;
     EventLog* log;
     ChannelChoice choice;
+    PlayingOptions playing;
     std::vector<std::uint16_t> processed;
+    std::size_t portamentoControllers = 0;
     EventServices services;
     HostServicesContext context{services};
 };

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "host/midi/MidiEvent.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace quorlin::host {
+
+// What plays one channel of a track for MidiProcessor: the plug-in library through its tables,
+// or the legato core linked into this program when a playing option asks for it. Each call
+// appends what goes out at that moment, in order, to `out`.
+class ChannelPlayer {
+public:
+    virtual ~ChannelPlayer() = default;
+
+    // A position: controller 5 goes out when one is due.
+    virtual void processTime(std::uint32_t tick, std::vector<MidiEvent>& out) = 0;
+    // A channel message of the file, with the length of a note-on (0 when it has none).
+    virtual void processEvent(const MidiEvent& event, std::int32_t length,
+                              std::vector<MidiEvent>& out) = 0;
+    // The end of the track.
+    virtual void stop(std::uint32_t tick, std::vector<MidiEvent>& out) = 0;
+};
+
+} // namespace quorlin::host
