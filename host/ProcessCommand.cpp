@@ -65,12 +65,6 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
                             line.log ? &log : nullptr, line.choice, line.playing);
     MidiFile result = processor.process(input);
     std::size_t ownControllers = processor.inputPortamentoControllers();
-    if (ownControllers > 0 && !line.playing.replaceControllers) {
-        std::cerr << "quorlin-host: warning: " << inputName(inputPath) << " carries "
-                  << ownControllers
-                  << " controller(s) 5 or 65 of its own on the channels that go through, which "
-                     "can override Quorlin's; --replace-controllers leaves them out\n";
-    }
     std::vector<std::uint8_t> bytes;
     try {
         bytes = result.serialize();
@@ -104,6 +98,12 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
         files.push_back({svgPath, bytesOf(picture)});
     }
     writeFilesAtomically(files);
+    if (ownControllers > 0 && !line.playing.replaceControllers) {
+        std::cerr << "quorlin-host: warning: " << inputName(inputPath) << " carries "
+                  << ownControllers
+                  << " controller(s) 5 or 65 of its own on the channels that go through, which "
+                     "can override Quorlin's; --replace-controllers leaves them out\n";
+    }
     if (outputPath == standardStream) {
         writeStandardOutput(bytes);
     }

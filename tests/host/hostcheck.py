@@ -51,8 +51,9 @@ class Host:
             fail("quorlin-host --help did not print its usage", result)
 
     def error_lines(self, result):
-        """The lines the host itself wrote to standard error."""
-        lines = [line for line in result.stderr.splitlines() if line.strip()]
+        """The error lines the host itself wrote to standard error; its warnings are not."""
+        lines = [line for line in result.stderr.splitlines()
+                 if line.strip() and not line.startswith("quorlin-host: warning:")]
         if self.emulated:
             # The emulator may add lines of its own; only the host's count.
             lines = [line for line in lines if line.startswith("quorlin-host:")]
