@@ -39,8 +39,8 @@ void LegatoChannel::processEvent(const MidiEvent& event, std::int32_t length,
             // The window in ticks at the tempo of this note; at least one tick, so notes struck
             // together never count for each other.
             double ticks = chordWindow * tempo.ticksPerSecond(event.tick) / 1000.0;
-            legato.setChordWindow(static_cast<std::int32_t>(
-                std::clamp(std::lround(ticks), 1L, static_cast<long>(INT32_MAX))));
+            legato.setChordWindow(
+                static_cast<std::int32_t>(std::clamp(std::round(ticks), 1.0, double{INT32_MAX})));
         }
         if (std::optional<std::int32_t> value = legato.noteOn(event.data1, position, length)) {
             out.push_back(controller(event.tick, midi::controllerPortamento, *value));
