@@ -233,7 +233,8 @@ void QuorlinPlugin::handleMidi(std::uint32_t frame, const LV2_Atom& atom) noexce
     } else if (kind == midi::statusController) {
         channel.legato.controller(bytes[1], bytes[2]);
     }
-    output.write(frame, bytes, atom.size);
+    const std::uint8_t message[3] = {status, bytes[1], atom.size == 3 ? bytes[2] : std::uint8_t{0}};
+    output.writeMessage(frame, message, atom.size, 0);
 }
 
 void QuorlinPlugin::handleTransport(std::uint32_t frame, const LV2_Atom& atom) noexcept {
@@ -284,7 +285,7 @@ void QuorlinPlugin::sendDueSpeed(Channel& channel, std::uint8_t number,
 bool QuorlinPlugin::sendOwn(std::uint32_t frame, std::uint8_t status, std::uint8_t first,
                             std::uint8_t second) noexcept {
     const std::uint8_t bytes[3] = {status, first, second};
-    return output.writeOwn(frame, bytes, inputAhead);
+    return output.writeMessage(frame, bytes, sizeof bytes, inputAhead);
 }
 
 void QuorlinPlugin::reportDropped() noexcept {
