@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 namespace quorlin::host {
 
@@ -50,27 +51,44 @@ std::string channelReport(const std::vector<std::uint16_t>& processed) {
 // reason.
 void processOne(const CommandLine& line, PluginLibrary& library, const std::string& inputPath,
                 const std::string& outputPath, const std::string& svgPath, std::ostream& out) {
-    MidiFile input;
+    std::vector<std::uint8_t> fileBytes = readFileStartingWith(inputPath, midiMagic, inputLimit);
+    MidiFileView input;
     try {
-        input = MidiFile::parse(readFileStartingWith(inputPath, midiMagic, inputLimit));
+        input = MidiFileView::open(fileBytes);
     } catch (const MidiFileError& error) {
         throw HostError(inputName(inputPath) + ": " + error.what());
     }
-    if (!line.choice.choosesTrackOf(input.tracks.size())) {
+    if (!line.choice.choosesTrackOf(input.trackCount())) {
         throw HostError(inputName(inputPath) + ": --tracks chooses no track of it; it has " +
-                        std::to_string(input.tracks.size()) + " track(s)");
+                        std::to_string(input.trackCount()) + " track(s)");
     }
     EventLog log;
     MidiProcessor processor([&library] { return library.createModule(); }, line.speed,
                             line.log ? &log : nullptr, line.choice, line.playing);
-    MidiFile result = processor.process(input);
-    std::size_t ownControllers = processor.inputPortamentoControllers();
+    // The log and the picture need the result's events; without them each track is written
+    // as it is played, and no track's events are held.
+    bool holdEvents = line.log || !svgPath.empty();
+    MidiFile result;
+    std::optional<MidiFileWriter> writer;
+    if (holdEvents) {
+        MidiFile held = MidiFile::read(input);
+        // Only the view's header fields are read from here on.
+        fileBytes = {};
+        result = processor.process(held);
+    } else {
+        // Room for a controller before every note-on of a file of running-status notes; pages
+        // never written take no memory.
+        writer.emplace(input.format(), input.division(), input.trackCount(), fileBytes.size() * 3);
+        processor.process(input, *writer);
+    }
+    std::size_t eventsOut = holdEvents ? eventCount(result) : writer->eventCount();
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = result.serialize();
+        bytes = holdEvents ? result.serialize() : writer->take();
     } catch (const MidiFileError& error) {
         throw HostError(outputPath + ": " + error.what());
     }
+    std::size_t ownControllers = processor.inputPortamentoControllers();
     std::string picture;
     std::vector<OutputFile> files;
     if (outputPath != standardStream) {
@@ -116,9 +134,9 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
     for (std::uint16_t channels : processor.processedChannels()) {
         processed += channels != 0 ? 1 : 0;
     }
-    out << "Wrote " << outputName(outputPath) << ": format " << result.format << ", "
-        << result.tracks.size() << " track(s), " << processed << " through the plug-in, "
-        << eventCount(input) << " events in, " << eventCount(result) << " out\n";
+    out << "Wrote " << outputName(outputPath) << ": format " << input.format() << ", "
+        << input.trackCount() << " track(s), " << processed << " through the plug-in, "
+        << input.eventCount() << " events in, " << eventsOut << " out\n";
     if (line.log) {
         out << channelReport(processor.processedChannels());
         if (line.playing.replaceControllers) {

@@ -2,6 +2,7 @@
 
 #include "component/MidiProtocol.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace quorlin::host {
@@ -34,114 +35,6 @@ std::uint32_t bigEndian(std::span<const std::uint8_t> bytes, std::size_t at, std
     }
     return value;
 }
-
-// Reads the events of one track chunk; `offset` counts from the start of the file, so error
-// messages point at the byte a hex viewer shows.
-class TrackReader {
-public:
-    TrackReader(std::span<const std::uint8_t> file, std::size_t begin, std::size_t end,
-                std::size_t trackNumber)
-        : file(file), offset(begin), end(end), trackNumber(trackNumber) {}
-
-    MidiTrack read() {
-        MidiTrack track;
-        // Most events take three or four bytes; reserving avoids regrowth on long tracks.
-        track.events.reserve((end - offset) / 3);
-        std::uint64_t tick = 0;
-        std::uint8_t runningStatus = 0;
-        while (offset < end) {
-            tick += quantity();
-            if (tick > MidiFile::maxTick) {
-                fail("tick " + std::to_string(tick) + " is beyond the supported range");
-            }
-            std::size_t eventStart = offset;
-            std::uint8_t status = byte();
-            if (status < MidiEvent::noteOff) {
-                // Running status: the byte just read is the first data byte.
-                if (runningStatus == 0) {
-                    failAt(eventStart, "data byte " + hexByte(status) + " without a status");
-                }
-                --offset;
-                status = runningStatus;
-            }
-            auto at = static_cast<std::uint32_t>(tick);
-            if (status < MidiEvent::sysExStatus) {
-                runningStatus = status;
-                std::uint8_t data1 = dataByte();
-                std::uint8_t data2 = MidiEvent::hasSecondDataByte(status) ? dataByte() : 0;
-                track.events.push_back(MidiEvent::channelMessage(at, status, data1, data2));
-            } else if (status == MidiEvent::metaStatus) {
-                std::uint8_t type = dataByte();
-                std::vector<std::uint8_t> data = block();
-                if (type == MidiEvent::endOfTrackType) {
-                    // Whatever follows the end of the track is not part of it.
-                    track.endTick = at;
-                    return track;
-                }
-                track.events.push_back(MidiEvent::meta(at, type, std::move(data)));
-            } else if (status == MidiEvent::sysExStatus || status == MidiEvent::escapeStatus) {
-                track.events.push_back(MidiEvent{at, status, 0, 0, block()});
-            } else {
-                failAt(eventStart, "unknown status byte " + hexByte(status));
-            }
-        }
-        // No End of Track event: the track ends with its last event.
-        track.endTick = track.events.empty() ? 0 : track.events.back().tick;
-        return track;
-    }
-
-private:
-    [[noreturn]] void failAt(std::size_t at, const std::string& what) const {
-        throw MidiFileError("track " + std::to_string(trackNumber) + ", byte " +
-                            std::to_string(at) + ": " + what);
-    }
-    [[noreturn]] void fail(const std::string& what) const { failAt(offset, what); }
-
-    std::uint8_t byte() {
-        if (offset >= end) {
-            fail("event runs past the end of the track");
-        }
-        return file[offset++];
-    }
-
-    std::uint8_t dataByte() {
-        std::uint8_t value = byte();
-        if (value >= 0x80) {
-            failAt(offset - 1, "expected a data byte, found " + hexByte(value));
-        }
-        return value;
-    }
-
-    std::uint32_t quantity() {
-        std::uint32_t value = 0;
-        for (int i = 0; i < 4; ++i) {
-            std::uint8_t part = byte();
-            value = (value << 7) | (part & 0x7F);
-            if ((part & 0x80) == 0) {
-                return value;
-            }
-        }
-        fail("variable-length number longer than four bytes");
-    }
-
-    std::vector<std::uint8_t> block() {
-        std::size_t lengthAt = offset;
-        std::uint32_t length = quantity();
-        if (length > end - offset) {
-            failAt(lengthAt,
-                   "length " + std::to_string(length) + " runs past the end of the track");
-        }
-        std::vector<std::uint8_t> data(file.begin() + static_cast<std::ptrdiff_t>(offset),
-                                       file.begin() + static_cast<std::ptrdiff_t>(offset + length));
-        offset += length;
-        return data;
-    }
-
-    std::span<const std::uint8_t> file;
-    std::size_t offset;
-    std::size_t end;
-    std::size_t trackNumber;
-};
 
 class Writer {
 public:
@@ -187,43 +80,44 @@ public:
         }
     }
 
-    void track(const MidiTrack& track, std::size_t trackNumber) {
+    // A track chunk's tag and a length that endTrack fills in; gives where the chunk starts.
+    std::size_t beginTrack() {
+        std::size_t start = out.size();
         tag("MTrk");
-        std::size_t lengthAt = out.size();
         bigEndian(0, 4);
-        std::uint32_t lastTick = 0;
-        std::uint8_t runningStatus = 0;
-        for (const MidiEvent& event : track.events) {
-            if (event.tick < lastTick) {
-                throw MidiFileError("track " + std::to_string(trackNumber) +
-                                    ": events out of tick order at tick " +
-                                    std::to_string(event.tick));
+        return start;
+    }
+
+    void event(const MidiEvent& event, std::uint32_t& lastTick, std::uint8_t& runningStatus) {
+        quantity(event.tick - lastTick);
+        lastTick = event.tick;
+        if (event.isChannelMessage()) {
+            if (event.status != runningStatus) {
+                out.push_back(event.status);
+                runningStatus = event.status;
             }
-            quantity(event.tick - lastTick);
-            lastTick = event.tick;
-            if (event.isChannelMessage()) {
-                if (event.status != runningStatus) {
-                    out.push_back(event.status);
-                    runningStatus = event.status;
-                }
-                out.push_back(event.data1 & midi::dataMask);
-                if (MidiEvent::hasSecondDataByte(event.status)) {
-                    out.push_back(event.data2 & midi::dataMask);
-                }
-                continue;
+            out.push_back(event.data1 & midi::dataMask);
+            if (MidiEvent::hasSecondDataByte(event.status)) {
+                out.push_back(event.data2 & midi::dataMask);
             }
-            // Meta and system-exclusive events cancel running status for strict readers.
-            runningStatus = 0;
-            out.push_back(event.status);
-            if (event.isMeta()) {
-                out.push_back(event.metaType() & midi::dataMask);
-            }
-            block(event.payload);
+            return;
         }
-        quantity(track.endTick > lastTick ? track.endTick - lastTick : 0);
+        // Meta and system-exclusive events cancel running status for strict readers.
+        runningStatus = 0;
+        out.push_back(event.status);
+        if (event.isMeta()) {
+            out.push_back(event.metaType() & midi::dataMask);
+        }
+        block(event.payload);
+    }
+
+    void endTrack(std::size_t start, std::uint32_t endTick, std::uint32_t lastTick,
+                  std::size_t trackNumber) {
+        quantity(endTick > lastTick ? endTick - lastTick : 0);
         out.push_back(MidiEvent::metaStatus);
         out.push_back(MidiEvent::endOfTrackType);
         out.push_back(0);
+        std::size_t lengthAt = start + 4;
         std::size_t bytes = out.size() - lengthAt - 4;
         // A chunk length has 32 bits; a longer track cannot be written, rather than wrap.
         if (bytes > std::size_t{0xFFFFFFFF}) {
@@ -237,13 +131,135 @@ public:
         }
     }
 
+    void track(const MidiTrack& track, std::size_t trackNumber) {
+        std::size_t start = beginTrack();
+        std::uint32_t lastTick = 0;
+        std::uint8_t runningStatus = 0;
+        for (const MidiEvent& each : track.events) {
+            if (each.tick < lastTick) {
+                throw MidiFileError("track " + std::to_string(trackNumber) +
+                                    ": events out of tick order at tick " +
+                                    std::to_string(each.tick));
+            }
+            event(each, lastTick, runningStatus);
+        }
+        endTrack(start, track.endTick, lastTick, trackNumber);
+    }
+
+    void header(std::uint16_t format, std::size_t trackCount, std::uint16_t division) {
+        tag("MThd");
+        bigEndian(headerDataSize, 4);
+        bigEndian(format, 2);
+        bigEndian(static_cast<std::uint32_t>(trackCount), 2);
+        bigEndian(division, 2);
+    }
+
 private:
     std::vector<std::uint8_t>& out;
 };
 
 } // namespace
 
-MidiFile MidiFile::parse(std::span<const std::uint8_t> bytes) {
+TrackCursor::TrackCursor(std::span<const std::uint8_t> bytes, std::size_t begin,
+                         std::size_t chunkEnd, std::size_t number)
+    : file(bytes), offset(begin), limit(chunkEnd), trackNumber(number) {}
+
+bool TrackCursor::next(MidiEvent& event) {
+    if (done) {
+        return false;
+    }
+    if (offset >= limit) {
+        // No End of Track event: the track ends with its last event.
+        end = static_cast<std::uint32_t>(tick);
+        done = true;
+        return false;
+    }
+    tick += quantity();
+    if (tick > MidiFile::maxTick) {
+        fail("tick " + std::to_string(tick) + " is beyond the supported range");
+    }
+    std::size_t eventStart = offset;
+    std::uint8_t status = byte();
+    if (status < MidiEvent::noteOff) {
+        // Running status: the byte just read is the first data byte.
+        if (runningStatus == 0) {
+            failAt(eventStart, "data byte " + hexByte(status) + " without a status");
+        }
+        --offset;
+        status = runningStatus;
+    }
+    auto at = static_cast<std::uint32_t>(tick);
+    if (status < MidiEvent::sysExStatus) {
+        runningStatus = status;
+        std::uint8_t data1 = dataByte();
+        std::uint8_t data2 = MidiEvent::hasSecondDataByte(status) ? dataByte() : 0;
+        event = MidiEvent::channelMessage(at, status, data1, data2);
+        return true;
+    }
+    if (status == MidiEvent::metaStatus) {
+        std::uint8_t type = dataByte();
+        std::vector<std::uint8_t> data = block();
+        if (type == MidiEvent::endOfTrackType) {
+            // Whatever follows the end of the track is not part of it.
+            end = at;
+            done = true;
+            return false;
+        }
+        event = MidiEvent::meta(at, type, std::move(data));
+        return true;
+    }
+    if (status == MidiEvent::sysExStatus || status == MidiEvent::escapeStatus) {
+        event = MidiEvent{at, status, 0, 0, block()};
+        return true;
+    }
+    failAt(eventStart, "unknown status byte " + hexByte(status));
+}
+
+void TrackCursor::failAt(std::size_t at, const std::string& what) const {
+    throw MidiFileError("track " + std::to_string(trackNumber) + ", byte " + std::to_string(at) +
+                        ": " + what);
+}
+
+std::uint8_t TrackCursor::byte() {
+    if (offset >= limit) {
+        fail("event runs past the end of the track");
+    }
+    return file[offset++];
+}
+
+std::uint8_t TrackCursor::dataByte() {
+    std::uint8_t value = byte();
+    if (value >= 0x80) {
+        failAt(offset - 1, "expected a data byte, found " + hexByte(value));
+    }
+    return value;
+}
+
+std::uint32_t TrackCursor::quantity() {
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+        std::uint8_t part = byte();
+        value = (value << 7) | (part & 0x7F);
+        if ((part & 0x80) == 0) {
+            return value;
+        }
+    }
+    fail("variable-length number longer than four bytes");
+}
+
+std::vector<std::uint8_t> TrackCursor::block() {
+    std::size_t lengthAt = offset;
+    std::uint32_t length = quantity();
+    if (length > limit - offset) {
+        failAt(lengthAt, "length " + std::to_string(length) + " runs past the end of the track");
+    }
+    std::vector<std::uint8_t> data(file.begin() + static_cast<std::ptrdiff_t>(offset),
+                                   file.begin() + static_cast<std::ptrdiff_t>(offset + length));
+    offset += length;
+    return data;
+}
+
+MidiFileView MidiFileView::open(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < chunkHeaderSize || !hasTag(bytes, 0, "MThd")) {
         throw MidiFileError("not a Standard MIDI File (no MThd header)");
     }
@@ -255,23 +271,25 @@ MidiFile MidiFile::parse(std::span<const std::uint8_t> bytes) {
     if (headerLength > bytes.size() - chunkHeaderSize) {
         throw MidiFileError("header chunk runs past the end of the file");
     }
-    MidiFile file;
-    file.format = static_cast<std::uint16_t>(bigEndian(bytes, 8, 2));
+    MidiFileView file;
+    file.bytes = bytes;
+    file.formatNumber = static_cast<std::uint16_t>(bigEndian(bytes, 8, 2));
     std::uint32_t declaredTracks = bigEndian(bytes, 10, 2);
-    file.division = static_cast<std::uint16_t>(bigEndian(bytes, 12, 2));
-    if (file.format > 2) {
-        throw MidiFileError("unsupported format " + std::to_string(file.format));
+    file.ticksDivision = static_cast<std::uint16_t>(bigEndian(bytes, 12, 2));
+    if (file.formatNumber > 2) {
+        throw MidiFileError("unsupported format " + std::to_string(file.formatNumber));
     }
-    if (file.format == 0 && declaredTracks != 1) {
+    if (file.formatNumber == 0 && declaredTracks != 1) {
         throw MidiFileError("a format 0 file must hold one track, the header declares " +
                             std::to_string(declaredTracks));
     }
-    if (file.division == 0) {
+    if (file.ticksDivision == 0) {
         throw MidiFileError("division of 0 ticks per quarter note");
     }
 
     std::size_t offset = chunkHeaderSize + headerLength;
     file.tracks.reserve(declaredTracks);
+    MidiEvent event;
     while (offset < bytes.size()) {
         if (bytes.size() - offset < chunkHeaderSize) {
             throw MidiFileError("byte " + std::to_string(offset) + ": truncated chunk header");
@@ -287,14 +305,41 @@ MidiFile MidiFile::parse(std::span<const std::uint8_t> bytes) {
                 throw MidiFileError("more track chunks than the " + std::to_string(declaredTracks) +
                                     " the header declares");
             }
-            TrackReader reader(bytes, dataStart, dataStart + length, file.tracks.size() + 1);
-            file.tracks.push_back(reader.read());
+            file.tracks.push_back({dataStart, dataStart + length});
+            TrackCursor cursor = file.track(file.tracks.size() - 1);
+            while (cursor.next(event)) {
+                ++file.tracks.back().events;
+            }
+            file.tracks.back().endTick = cursor.endTick();
+            file.events += file.tracks.back().events;
         }
         offset = dataStart + length;
     }
     if (file.tracks.size() != declaredTracks) {
         throw MidiFileError("the header declares " + std::to_string(declaredTracks) +
                             " tracks, the file holds " + std::to_string(file.tracks.size()));
+    }
+    return file;
+}
+
+MidiFile MidiFile::parse(std::span<const std::uint8_t> bytes) {
+    return read(MidiFileView::open(bytes));
+}
+
+MidiFile MidiFile::read(const MidiFileView& view) {
+    MidiFile file;
+    file.format = view.format();
+    file.division = view.division();
+    file.tracks.resize(view.trackCount());
+    for (std::size_t i = 0; i < view.trackCount(); ++i) {
+        MidiTrack& track = file.tracks[i];
+        track.events.reserve(view.eventCount(i));
+        TrackCursor cursor = view.track(i);
+        MidiEvent event;
+        while (cursor.next(event)) {
+            track.events.push_back(std::move(event));
+        }
+        track.endTick = cursor.endTick();
     }
     return file;
 }
@@ -310,15 +355,103 @@ std::vector<std::uint8_t> MidiFile::serialize() const {
     }
     out.reserve(14 + tracks.size() * 12 + eventCount * 4);
     Writer writer(out);
-    writer.tag("MThd");
-    writer.bigEndian(headerDataSize, 4);
-    writer.bigEndian(format, 2);
-    writer.bigEndian(static_cast<std::uint32_t>(tracks.size()), 2);
-    writer.bigEndian(division, 2);
+    writer.header(format, tracks.size(), division);
     for (std::size_t i = 0; i < tracks.size(); ++i) {
         writer.track(tracks[i], i + 1);
     }
     return out;
+}
+
+MidiFileWriter::MidiFileWriter(std::uint16_t format, std::uint16_t division, std::size_t trackCount,
+                               std::size_t expectedBytes) {
+    if (trackCount > 0xFFFF) {
+        error = "more than 65535 tracks";
+        return;
+    }
+    out.reserve(expectedBytes);
+    Writer(out).header(format, trackCount, division);
+}
+
+void MidiFileWriter::fail(const MidiFileError& what) {
+    error = what.what();
+    out = {};
+    held = {};
+}
+
+void MidiFileWriter::beginTrack() {
+    ++trackNumber;
+    if (!error.empty()) {
+        return;
+    }
+    trackStart = Writer(out).beginTrack();
+    lastTick = 0;
+    runningStatus = 0;
+    holding = false;
+    held.clear();
+}
+
+void MidiFileWriter::add(const MidiEvent& event) {
+    ++count;
+    if (!error.empty()) {
+        return;
+    }
+    if (!holding && event.tick >= lastTick) {
+        std::size_t before = out.size();
+        try {
+            Writer(out).event(event, lastTick, runningStatus);
+            return;
+        } catch (const MidiFileError&) {
+            // Whether it fails once the track is in order is for endTrack to tell.
+            out.resize(before);
+        }
+    }
+    if (!holding) {
+        holdTrack();
+    }
+    held.push_back(event);
+}
+
+void MidiFileWriter::holdTrack() {
+    // What went out of this track so far comes back as events, to be sorted with the rest.
+    TrackCursor written(out, trackStart + chunkHeaderSize, out.size(), trackNumber);
+    MidiEvent event;
+    while (written.next(event)) {
+        held.push_back(std::move(event));
+    }
+    out.resize(trackStart + chunkHeaderSize);
+    holding = true;
+}
+
+void MidiFileWriter::endTrack(std::uint32_t endTick) {
+    if (!error.empty()) {
+        return;
+    }
+    try {
+        Writer writer(out);
+        if (holding) {
+            std::stable_sort(held.begin(), held.end(),
+                             [](const MidiEvent& left, const MidiEvent& right) {
+                                 return left.tick < right.tick;
+                             });
+            lastTick = 0;
+            runningStatus = 0;
+            for (const MidiEvent& event : held) {
+                writer.event(event, lastTick, runningStatus);
+            }
+            held = {};
+            holding = false;
+        }
+        writer.endTrack(trackStart, endTick, lastTick, trackNumber);
+    } catch (const MidiFileError& what) {
+        fail(what);
+    }
+}
+
+std::vector<std::uint8_t> MidiFileWriter::take() {
+    if (!error.empty()) {
+        throw MidiFileError(error);
+    }
+    return std::move(out);
 }
 
 } // namespace quorlin::host

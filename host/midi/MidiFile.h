@@ -38,11 +38,110 @@ struct MidiFile {
     // Reads running status, meta, system-exclusive and escape events; chunks of other types
     // are skipped. Throws MidiFileError for anything truncated or corrupt.
     static MidiFile parse(std::span<const std::uint8_t> bytes);
+    // The events of a file already opened in place.
+    static MidiFile read(const class MidiFileView& view);
     // Writes with running status for channel messages; throws MidiFileError when the events of
     // a track are out of tick order.
     std::vector<std::uint8_t> serialize() const;
 
     bool operator==(const MidiFile&) const = default;
+};
+
+// The events of one track chunk read one at a time from the file's bytes, in file order, for
+// files too long to hold as events. The chunk must have been checked, as MidiFileView does.
+class TrackCursor {
+public:
+    TrackCursor(std::span<const std::uint8_t> file, std::size_t begin, std::size_t end,
+                std::size_t trackNumber);
+
+    // The next event into `event`; false after the last, when endTick() holds the track's end.
+    // Throws MidiFileError for anything truncated or corrupt.
+    bool next(MidiEvent& event);
+    std::uint32_t endTick() const { return end; }
+
+private:
+    [[noreturn]] void failAt(std::size_t at, const std::string& what) const;
+    [[noreturn]] void fail(const std::string& what) const { failAt(offset, what); }
+    std::uint8_t byte();
+    std::uint8_t dataByte();
+    std::uint32_t quantity();
+    std::vector<std::uint8_t> block();
+
+    std::span<const std::uint8_t> file;
+    std::size_t offset;
+    std::size_t limit;
+    std::size_t trackNumber;
+    std::uint64_t tick = 0;
+    std::uint8_t runningStatus = 0;
+    std::uint32_t end = 0;
+    bool done = false;
+};
+
+// A Standard MIDI File read in place: its header and where each track's events lie in the
+// bytes, which must outlive it. Opening checks the whole file as MidiFile::parse does, with the
+// same messages, without holding its events.
+class MidiFileView {
+public:
+    static MidiFileView open(std::span<const std::uint8_t> bytes);
+
+    std::uint16_t format() const { return formatNumber; }
+    std::uint16_t division() const { return ticksDivision; }
+    std::size_t trackCount() const { return tracks.size(); }
+    std::size_t eventCount() const { return events; }
+    std::size_t eventCount(std::size_t track) const { return tracks[track].events; }
+    std::uint32_t endTick(std::size_t track) const { return tracks[track].endTick; }
+    TrackCursor track(std::size_t index) const {
+        return TrackCursor(bytes, tracks[index].begin, tracks[index].end, index + 1);
+    }
+
+private:
+    struct Chunk {
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        std::size_t events = 0;
+        std::uint32_t endTick = 0;
+    };
+
+    std::span<const std::uint8_t> bytes;
+    std::uint16_t formatNumber = 1;
+    std::uint16_t ticksDivision = 480;
+    std::vector<Chunk> tracks;
+    std::size_t events = 0;
+};
+
+// Writes a file track by track as its events come, with the bytes MidiFile::serialize gives for
+// the same tracks. Events of a track may come out of tick order: the track is then held until
+// it ends and sorted by tick, equal ticks keeping their order, as a sequencer places them. An
+// error that serialize would report is kept and thrown by take(), so the work that feeds the
+// writer reports its own errors first.
+class MidiFileWriter {
+public:
+    // `expectedBytes` reserves room.
+    MidiFileWriter(std::uint16_t format, std::uint16_t division, std::size_t trackCount,
+                   std::size_t expectedBytes);
+
+    void beginTrack();
+    void add(const MidiEvent& event);
+    // `endTick` is where End of Track goes, when no event is later.
+    void endTrack(std::uint32_t endTick);
+    std::size_t eventCount() const { return count; }
+    // The file; throws MidiFileError when it cannot be written.
+    std::vector<std::uint8_t> take();
+
+private:
+    void fail(const MidiFileError& error);
+    void write(const MidiEvent& event);
+    void holdTrack();
+
+    std::vector<std::uint8_t> out;
+    std::string error;
+    std::size_t trackNumber = 0;
+    std::size_t trackStart = 0;
+    std::uint32_t lastTick = 0;
+    std::uint8_t runningStatus = 0;
+    bool holding = false;
+    std::vector<MidiEvent> held;
+    std::size_t count = 0;
 };
 
 } // namespace quorlin::host

@@ -64,6 +64,84 @@ private:
     std::uint8_t channel;
 };
 
+// A track held as events.
+class HeldTrack {
+public:
+    explicit HeldTrack(const MidiTrack& events) : track(events) {}
+    template <class Visit> void forEach(Visit&& visit) const {
+        for (const MidiEvent& event : track.events) {
+            visit(event);
+        }
+    }
+    std::uint32_t endTick() const { return track.endTick; }
+
+private:
+    const MidiTrack& track;
+};
+
+// A track read from the file's bytes at every pass over it.
+class ReadTrack {
+public:
+    ReadTrack(const MidiFileView& view, std::size_t index) : file(view), trackIndex(index) {}
+    template <class Visit> void forEach(Visit&& visit) const {
+        TrackCursor cursor = file.track(trackIndex);
+        MidiEvent event;
+        while (cursor.next(event)) {
+            visit(event);
+        }
+    }
+    std::uint32_t endTick() const { return file.endTick(trackIndex); }
+
+private:
+    const MidiFileView& file;
+    std::size_t trackIndex;
+};
+
+// Results collected into a track, sorted by tick when it ends.
+class HeldSink {
+public:
+    explicit HeldSink(std::size_t expectedEvents) { track.events.reserve(expectedEvents); }
+    void add(const MidiEvent& event) { track.events.push_back(event); }
+    void endTrack(std::uint32_t endTick) {
+        // Events the plug-in placed at another position move there; equal ticks keep their
+        // order.
+        std::vector<MidiEvent>& out = track.events;
+        if (!std::is_sorted(out.begin(), out.end(), byTick)) {
+            std::stable_sort(out.begin(), out.end(), byTick);
+        }
+        track.endTick = endTick;
+    }
+    MidiTrack track;
+};
+
+// Results written out as they come; the writer sorts a track that needs it.
+class WrittenSink {
+public:
+    explicit WrittenSink(MidiFileWriter& out) : writer(out) {}
+    void add(const MidiEvent& event) { writer.add(event); }
+    void endTrack(std::uint32_t endTick) { writer.endTrack(endTick); }
+
+private:
+    MidiFileWriter& writer;
+};
+
+// Only the tempo and time signature events of each track: all a tempo map reads.
+MidiFile conductorOf(const MidiFileView& view) {
+    MidiFile file;
+    file.format = view.format();
+    file.division = view.division();
+    file.tracks.resize(view.trackCount());
+    for (std::size_t i = 0; i < view.trackCount(); ++i) {
+        ReadTrack(view, i).forEach([&](const MidiEvent& event) {
+            if (event.isMeta() && (event.metaType() == MidiEvent::tempoType ||
+                                   event.metaType() == midi::metaTimeSignature)) {
+                file.tracks[i].events.push_back(event);
+            }
+        });
+    }
+    return file;
+}
+
 } // namespace
 
 MidiProcessor::MidiProcessor(ModuleSource source, std::optional<std::string> speedText,
@@ -72,13 +150,21 @@ MidiProcessor::MidiProcessor(ModuleSource source, std::optional<std::string> spe
     : createModule(std::move(source)), speed(std::move(speedText)), log(eventLog),
       choice(std::move(channelChoice)), playing(playingOptions) {}
 
-std::uint16_t MidiProcessor::noteChannels(const MidiTrack& track) {
-    std::uint16_t channels = 0;
-    for (const MidiEvent& event : track.events) {
+template <class Track>
+std::uint16_t MidiProcessor::chooseChannels(const Track& track, std::size_t index) {
+    std::uint16_t withNotes = 0;
+    track.forEach([&](const MidiEvent& event) {
         if (event.isNote()) {
-            channels = static_cast<std::uint16_t>(channels | (1u << event.channel()));
+            withNotes = static_cast<std::uint16_t>(withNotes | (1u << event.channel()));
+        }
+    });
+    std::uint16_t channels = 0;
+    for (std::uint8_t channel = 0; channel < midi::channelCount; ++channel) {
+        if (isOn(withNotes, channel) && choice.includes(index + 1, channel)) {
+            channels = static_cast<std::uint16_t>(channels | (1u << channel));
         }
     }
+    processed[index] = channels;
     return channels;
 }
 
@@ -91,16 +177,12 @@ MidiFile MidiProcessor::process(const MidiFile& file) {
     portamentoControllers = 0;
     for (std::size_t i = 0; i < file.tracks.size(); ++i) {
         const MidiTrack& track = file.tracks[i];
-        std::uint16_t channels = 0;
-        std::uint16_t withNotes = noteChannels(track);
-        for (std::uint8_t channel = 0; channel < midi::channelCount; ++channel) {
-            if (isOn(withNotes, channel) && choice.includes(i + 1, channel)) {
-                channels = static_cast<std::uint16_t>(channels | (1u << channel));
-            }
-        }
-        processed[i] = channels;
+        std::uint16_t channels = chooseChannels(HeldTrack(track), i);
         if (channels != 0) {
-            result.tracks.push_back(processTrack(file, i, channels));
+            // Every note-on gains a controller in front of it.
+            HeldSink sink(track.events.size() + track.events.size() / 2 + 1);
+            processTrack(HeldTrack(track), file, i, channels, sink);
+            result.tracks.push_back(std::move(sink.track));
         } else {
             result.tracks.push_back(track);
         }
@@ -108,17 +190,37 @@ MidiFile MidiProcessor::process(const MidiFile& file) {
     return result;
 }
 
-MidiTrack MidiProcessor::processTrack(const MidiFile& file, std::size_t index,
-                                      std::uint16_t channels) {
-    const MidiTrack& track = file.tracks[index];
-    std::size_t trackNumber = index + 1;
-    const std::vector<MidiEvent>& events = track.events;
-    std::vector<std::int32_t> lengths = noteLengths(track);
+void MidiProcessor::process(const MidiFileView& file, MidiFileWriter& out) {
+    processed.assign(file.trackCount(), 0);
+    portamentoControllers = 0;
+    MidiFile conductor;
+    if (playing.needsCore()) {
+        conductor = conductorOf(file);
+    }
+    for (std::size_t i = 0; i < file.trackCount(); ++i) {
+        ReadTrack track(file, i);
+        std::uint16_t channels = chooseChannels(track, i);
+        out.beginTrack();
+        if (channels != 0) {
+            WrittenSink sink(out);
+            processTrack(track, conductor, i, channels, sink);
+        } else {
+            track.forEach([&out](const MidiEvent& event) { out.add(event); });
+            out.endTrack(track.endTick());
+        }
+    }
+}
 
-    MidiTrack result;
-    // Every note-on gains a controller in front of it.
-    result.events.reserve(events.size() + events.size() / 2 + 1);
-    std::vector<MidiEvent>& out = result.events;
+template <class Track, class Sink>
+void MidiProcessor::processTrack(const Track& track, const MidiFile& tempoSource, std::size_t index,
+                                 std::uint16_t channels, Sink& sink) {
+    std::size_t trackNumber = index + 1;
+    std::vector<std::int32_t> lengths;
+    {
+        NoteLengths notes;
+        track.forEach([&notes](const MidiEvent& event) { notes.add(event); });
+        lengths = notes.finish();
+    }
 
     std::optional<TempoMap> tempo;
     std::array<std::unique_ptr<ChannelPlayer>, midi::channelCount> instances;
@@ -128,7 +230,7 @@ MidiTrack MidiProcessor::processTrack(const MidiFile& file, std::size_t index,
         }
         if (playing.needsCore()) {
             if (!tempo) {
-                tempo.emplace(file, index);
+                tempo.emplace(tempoSource, index);
             }
             instances[channel] = std::make_unique<LegatoChannel>(channel, speed, playing, *tempo);
         } else {
@@ -140,19 +242,28 @@ MidiTrack MidiProcessor::processTrack(const MidiFile& file, std::size_t index,
         return event.isChannelMessage() ? instances[event.channel()].get() : nullptr;
     };
 
-    std::size_t next = 0;
-    while (next < events.size()) {
-        std::uint32_t tick = events[next].tick;
-        std::size_t tickEnd = next;
-        while (tickEnd < events.size() && events[tickEnd].tick == tick) {
-            ++tickEnd;
+    // The events of one tick, and what they and the position calls before them gave.
+    std::vector<MidiEvent> events;
+    std::vector<MidiEvent> out;
+    std::uint32_t lastTick = 0;
+    std::uint32_t endTick = track.endTick();
+    std::size_t noteOn = 0;
+    auto deliver = [&] {
+        for (const MidiEvent& event : out) {
+            endTick = std::max(endTick, event.tick);
+            sink.add(event);
         }
+        out.clear();
+    };
+    auto play = [&] {
+        std::uint32_t tick = events.front().tick;
+        lastTick = tick;
         // A position call for each instance with events here, in the order the channels first
         // appear at this tick.
         std::uint16_t positioned = 0;
-        for (std::size_t i = next; i < tickEnd; ++i) {
-            ChannelPlayer* instance = instanceFor(events[i]);
-            std::uint8_t channel = events[i].channel();
+        for (const MidiEvent& event : events) {
+            ChannelPlayer* instance = instanceFor(event);
+            std::uint8_t channel = event.channel();
             if (instance == nullptr || isOn(positioned, channel)) {
                 continue;
             }
@@ -163,18 +274,18 @@ MidiTrack MidiProcessor::processTrack(const MidiFile& file, std::size_t index,
                 log->add({tick, trackNumber, std::nullopt, {out.begin() + before, out.end()}});
             }
         }
-        for (; next < tickEnd; ++next) {
-            const MidiEvent& event = events[next];
+        for (const MidiEvent& event : events) {
+            std::int32_t length = event.isNoteOn() ? lengths[noteOn++] : 0;
             std::size_t before = out.size();
             ChannelPlayer* instance = instanceFor(event);
             if (instance != nullptr && isPortamentoController(event)) {
                 // The input's own portamento controllers: left out on request, else counted.
                 ++portamentoControllers;
                 if (!playing.replaceControllers) {
-                    instance->processEvent(event, lengths[next], out);
+                    instance->processEvent(event, length, out);
                 }
             } else if (instance != nullptr) {
-                instance->processEvent(event, lengths[next], out);
+                instance->processEvent(event, length, out);
             } else {
                 out.push_back(event);
             }
@@ -182,9 +293,19 @@ MidiTrack MidiProcessor::processTrack(const MidiFile& file, std::size_t index,
                 log->add({tick, trackNumber, event, {out.begin() + before, out.end()}});
             }
         }
+        events.clear();
+        deliver();
+    };
+    track.forEach([&](const MidiEvent& event) {
+        if (!events.empty() && event.tick != events.front().tick) {
+            play();
+        }
+        events.push_back(event);
+    });
+    if (!events.empty()) {
+        play();
     }
     // Anything sent while stopping belongs to the last tick.
-    std::uint32_t lastTick = events.empty() ? 0 : events.back().tick;
     for (std::uint8_t channel = 0; channel < midi::channelCount; ++channel) {
         if (instances[channel]) {
             instances[channel]->stop(lastTick, out);
@@ -195,13 +316,8 @@ MidiTrack MidiProcessor::processTrack(const MidiFile& file, std::size_t index,
     if (services.ranOutOfMemory()) {
         throw std::bad_alloc();
     }
-
-    // Events the plug-in placed at another position move there; equal ticks keep their order.
-    if (!std::is_sorted(out.begin(), out.end(), byTick)) {
-        std::stable_sort(out.begin(), out.end(), byTick);
-    }
-    result.endTick = std::max(track.endTick, out.empty() ? 0u : out.back().tick);
-    return result;
+    deliver();
+    sink.endTrack(endTick);
 }
 
 } // namespace quorlin::host

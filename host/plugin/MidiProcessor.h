@@ -34,6 +34,10 @@ public:
                   ChannelChoice choice = {}, PlayingOptions playing = {});
 
     MidiFile process(const MidiFile& file);
+    // The same work on a file read in place, each track written to `out` as it is played: no
+    // track's events are held, so a long file takes little more memory than its bytes and the
+    // result's. `out` receives the bytes process(...).serialize() gives.
+    void process(const MidiFileView& file, MidiFileWriter& out);
 
     // Per track of the last file processed, bit n set when channel n + 1 went through the
     // plug-in.
@@ -43,15 +47,16 @@ public:
     // left out with --replace-controllers, passed on otherwise.
     std::size_t inputPortamentoControllers() const { return portamentoControllers; }
 
-    // Bit n set when channel n + 1 of the track carries notes.
-    static std::uint16_t noteChannels(const MidiTrack& track);
-
     // The host's objects, for checks that every reference came back.
     const EventServices& eventServices() const { return services; }
     const HostServicesContext& hostContext() const { return context; }
 
 private:
-    MidiTrack processTrack(const MidiFile& file, std::size_t index, std::uint16_t channels);
+    template <class Track> std::uint16_t chooseChannels(const Track& track, std::size_t index);
+    // `tempoSource` holds the tempo and time signature events of the file.
+    template <class Track, class Sink>
+    void processTrack(const Track& track, const MidiFile& tempoSource, std::size_t index,
+                      std::uint16_t channels, Sink& sink);
 
     ModuleSource createModule;
     std::optional<std::string> speed;

@@ -152,6 +152,27 @@ TEST_F(HostMidiProcessorTest, EventsSentForALaterPositionMoveThereAndExtendTheTr
     EXPECT_EQ(beyond.tracks[0].endTick, 500u);
 }
 
+// Played from its bytes and written as it goes, a file gives the bytes of the held result, also
+// when the plug-in sends events ahead of those still to come, and with a track it leaves alone.
+TEST_F(HostMidiProcessorTest, WritingTracksAsTheyArePlayedGivesTheBytesOfTheHeldResult) {
+    MidiFile file =
+        oneTrack({MidiEvent::meta(0, midi::metaTrackName, {'x'}), on(0, 0, 60, 100),
+                  off(100, 0, 60, 0), cc(100, 1, 7, 3), on(100, 0, 62, 100), off(110, 0, 62, 0)},
+                 120);
+    file.format = 1;
+    file.tracks.push_back({{MidiEvent{5, MidiEvent::sysExStatus, 0, 0, {0x01, 0xF7}}}, 9});
+    std::vector<std::uint8_t> bytes = file.serialize();
+    MidiFileView view = MidiFileView::open(bytes);
+    for (std::int32_t later : {-1, 100, 500}) {
+        MidiProcessor processor(
+            [&] { return InterfacePointer<ModuleInterface>(new ScriptedModule(record, later)); },
+            std::nullopt, nullptr);
+        MidiFileWriter writer(view.format(), view.division(), view.trackCount(), 0);
+        processor.process(view, writer);
+        EXPECT_EQ(writer.take(), run(file, nullptr, later).serialize()) << "later " << later;
+    }
+}
+
 TEST_F(HostMidiProcessorTest, LogHasARowPerEventAndPerProductivePositionCall) {
     EventLog log;
     MidiFile file = oneTrack(

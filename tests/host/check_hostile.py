@@ -4,6 +4,7 @@ time and a memory limit (the host is stopped past either, and the case fails), a
 writes must still be right: well-formed SVG whatever the names hold, log rows neither cut nor
 merged, oversized input refused after its header."""
 
+import argparse
 import os
 import subprocess
 import sys
@@ -62,6 +63,15 @@ def bounded(host, name, arguments):
     return result
 
 
+def peak_of_run(host, arguments):
+    """The peak resident memory of one run of the host, in MiB, and its exit code."""
+    process = subprocess.Popen(host.command + arguments, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(process.pid, 0)
+    process.returncode = os.waitstatus_to_exitcode(status)
+    return usage.ru_maxrss // 1024, process.returncode
+
+
 def count_rolls(name, path, result):
     """Parses the whole SVG, which must be well-formed, and counts its track rolls."""
     rolls = 0
@@ -83,7 +93,10 @@ def named_track_file(name_bytes, text_bytes):
 
 
 def main():
-    host, options = hostcheck.start(sys.argv[1:])
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--sanitized", action="store_true",
+                        help="the host is built with sanitizers, which multiply its memory")
+    host, options = hostcheck.start(sys.argv[1:], parser)
     work = os.path.abspath(options.work)
     hostcheck.fresh_folder(work)
 
@@ -129,6 +142,19 @@ def main():
     # One row, holding the whole text as it went in and as it passed through.
     if len(text_rows) != 1 or text_rows[0].count("x" * 600 + "?after the break?") != 2:
         hostcheck.fail("the log row of a long text is cut or merged", result)
+
+    # A long file of running-status notes is played without holding its events: the peak stays
+    # within six times its size.
+    if not host.emulated and not options.sanitized:
+        source = os.path.join(work, "long.mid")
+        with open(source, "wb") as stream:
+            stream.write(hostile_files.running_status(20))
+        peak, code = peak_of_run(host, ["process", source, "-o", source + ".out.mid"])
+        print("ok: %-32s peak %d MiB" % ("20 MiB of running status", peak))
+        if code != 0 or peak > 6 * os.path.getsize(source) / (1 << 20):
+            hostcheck.fail("20 MiB of running status: exit %d, peak %d MiB" % (code, peak))
+        os.remove(source)
+        os.remove(source + ".out.mid")
 
     # Not a MIDI file, however long: refused at its start. A header followed by more than the
     # program reads: refused once past the limit, without reading on.
