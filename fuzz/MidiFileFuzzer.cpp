@@ -1,6 +1,7 @@
 // libFuzzer entry: bytes through the host's MIDI file reader. Whatever parses must survive the
-// writer and read back the same, then go through the real plug-in, the event log and the piano
-// roll, whose SVG must be well-formed XML.
+// writer and read back the same, then go through the real plug-in (or the legato core, with
+// playing options), the event log and the piano roll, whose SVG must be well-formed XML; played
+// as it is read, track by track, it must give the same bytes.
 
 #include "host/midi/MidiFile.h"
 #include "host/plugin/MidiProcessor.h"
@@ -59,9 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size % 2 == 0) {
         choice.chooseChannels("all", "--channels");
     }
+    // Every fourth size plays through the legato core with a chord window and on-change mode.
+    quorlin::host::PlayingOptions playing;
+    if (size % 4 == 1) {
+        playing.chordWindow = static_cast<std::uint32_t>(size % 101);
+        playing.portamentoOnChange = size % 8 == 1;
+    }
     quorlin::host::EventLog log;
     quorlin::host::MidiProcessor processor([] { return library.createModule(); }, speed, &log,
-                                           choice);
+                                           choice, playing);
     MidiFile result = processor.process(file);
     if (result.tracks.size() != file.tracks.size()) {
         finding("the processor changed the number of tracks");
@@ -69,6 +76,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> resultBytes = result.serialize();
     if (!(MidiFile::parse(resultBytes) == result)) {
         finding("the processed file does not read back");
+    }
+    // Played track by track as it is read, the file gives the very bytes of the held result.
+    auto view = quorlin::host::MidiFileView::open({data, size});
+    quorlin::host::MidiFileWriter writer(view.format(), view.division(), view.trackCount(), size);
+    quorlin::host::MidiProcessor([] { return library.createModule(); }, speed, nullptr, choice,
+                                 playing)
+        .process(view, writer);
+    if (writer.take() != resultBytes) {
+        finding("playing the file as it is read gives other bytes than holding it");
     }
     std::ostringstream table;
     log.print(table);
