@@ -149,10 +149,16 @@ void CallSequence::step(ByteReader& in) {
         askFactory(in);
         break;
     default:
-        if (in.byte() % 2 == 0) {
+        switch (in.byte() % 3) {
+        case 0:
             lookUpParameters(in);
-        } else {
+            break;
+        case 1:
             askModuleInfo(in);
+            break;
+        default:
+            passNulls(in);
+            break;
         }
         break;
     }

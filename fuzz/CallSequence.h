@@ -90,6 +90,7 @@ private:
     void askFactory(ByteReader& in);
     void lookUpParameters(ByteReader& in);
     void askModuleInfo(ByteReader& in);
+    void passNulls(ByteReader& in);
 
     Instance* pickInstance(ByteReader& in);
     // A live parameter the host can reach, or -1.

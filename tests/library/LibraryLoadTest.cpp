@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace quorlin::testing {
 namespace {
 
@@ -100,6 +102,81 @@ TEST(LibraryLoadTest, UnloadingWhileTheTimerRunsStopsItsTicks) {
         // A tick dispatched into the unloaded library would crash here.
         pumpMessagesFor(std::chrono::milliseconds(60));
     }
+}
+
+// A careless host's null pointers get an answer, and nothing changes: no reference is taken,
+// no out pointer keeps its old value, no buffer is written.
+TEST(LibraryLoadTest, NullPointersAreAnsweredNotFollowed) {
+    HMODULE library = LoadLibraryA(QUORLIN_LIBRARY_FILE);
+    ASSERT_NE(library, nullptr);
+    FactoryInterface* factory = loadFactory(library);
+    ASSERT_NE(factory, nullptr);
+    const auto* classId = reinterpret_cast<const InterfaceIdBytes*>(productClassId);
+    int marker = 0;
+    void* const stale = &marker;
+    const InterfaceIdBytes* const noId = nullptr;
+    void** const noOut = nullptr;
+
+    void* out = stale;
+    EXPECT_EQ(callSlot<ResultCode>(factory, 1, noId, &out), resultInvalidArgument);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(callSlot<ResultCode>(factory, 1, UnknownInterfaceId.raw(), noOut),
+              resultInvalidArgument);
+    for (auto [cls, iid] : {std::pair{noId, ModuleInterfaceId.raw()}, std::pair{classId, noId}}) {
+        out = stale;
+        EXPECT_EQ(callSlot<ResultCode>(factory, 7, cls, iid, &out), resultInvalidArgument);
+        EXPECT_EQ(out, nullptr);
+    }
+    EXPECT_EQ(callSlot<ResultCode>(factory, 7, classId, ModuleInterfaceId.raw(), noOut),
+              resultInvalidArgument);
+    EXPECT_EQ(callSlot<std::uint32_t>(factory, 2), 2u);
+
+    void* module = nullptr;
+    ASSERT_EQ(callSlot<ResultCode>(factory, 7, classId, ModuleInterfaceId.raw(), &module), 0);
+    EXPECT_EQ(callSlot<std::uint32_t>(factory, 3), 1u);
+    RecordingHostMidiServices services;
+    RecordingHostContext context{services};
+    ASSERT_EQ(callSlot<ResultCode>(module, 4, &context), 0);
+    void* owner = nullptr;
+    void* skin = nullptr;
+    ASSERT_EQ(callSlot<ResultCode>(module, 1, ParameterOwnerInterfaceId.raw(), &owner), 0);
+    ASSERT_EQ(callSlot<ResultCode>(module, 1, SkinInterfaceId.raw(), &skin), 0);
+
+    for (void* through : {module, owner, skin}) {
+        out = stale;
+        EXPECT_EQ(callSlot<ResultCode>(through, 1, noId, &out), resultInvalidArgument);
+        EXPECT_EQ(out, nullptr);
+        EXPECT_EQ(callSlot<ResultCode>(through, 1, UnknownInterfaceId.raw(), noOut),
+                  resultInvalidArgument);
+    }
+    const char* const noName = nullptr;
+    out = stale;
+    EXPECT_EQ(callSlot<ResultCode>(owner, 4, noName, &out), resultFalse);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(callSlot<ResultCode>(owner, 4, "portamentoSpeed", noOut), resultInvalidArgument);
+    EXPECT_EQ(callSlot<ResultCode>(owner, 7, std::int32_t{0}, static_cast<char*>(nullptr)),
+              resultInvalidArgument);
+    EXPECT_EQ(callSlot<ResultCode>(owner, 8, std::int32_t{0}, noOut), resultInvalidArgument);
+    out = stale;
+    EXPECT_EQ(callSlot<ResultCode>(skin, 4, noName, &out), resultFalse);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(callSlot<ResultCode>(skin, 4, "editor", noOut), resultInvalidArgument);
+    char templateName[10] = "untouched";
+    std::uint32_t size = 7;
+    EXPECT_EQ(callSlot<ResultCode>(skin, 5, noName, templateName, nullptr, &size), resultFalse);
+    EXPECT_EQ(callSlot<ResultCode>(skin, 6, noName, nullptr, &size), resultFalse);
+    EXPECT_STREQ(templateName, "untouched");
+    EXPECT_EQ(size, 7u);
+
+    // Only the two queries above took references: the owner and the skin.
+    EXPECT_EQ(callSlot<std::uint32_t>(module, 2), 4u);
+    callSlot<std::uint32_t>(module, 3);
+    callSlot<std::uint32_t>(skin, 3);
+    callSlot<std::uint32_t>(owner, 3);
+    callSlot<ResultCode>(module, 5);
+    EXPECT_EQ(callSlot<std::uint32_t>(module, 3), 0u);
+    EXPECT_EQ(callSlot<std::uint32_t>(factory, 3), 0u);
+    EXPECT_TRUE(FreeLibrary(library));
 }
 
 } // namespace
