@@ -13,7 +13,7 @@ extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory() noexcept;
 
 namespace quorlin::reliability {
 
-CallSequence::CallSequence(const ReferenceSkin& skin) : skin(skin) {
+CallSequence::CallSequence(const ReferenceSkin& expectedSkin) : skin(expectedSkin) {
     for (int listener = 0; listener < answeringListeners; ++listener) {
         listeners[static_cast<std::size_t>(listener)].onChanged =
             [this, listener](ParameterInterface* parameter, std::int32_t tag) {
