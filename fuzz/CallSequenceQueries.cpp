@@ -10,9 +10,6 @@
 
 namespace quorlin::reliability {
 
-using testing::RecordingHostMidiServices;
-using testing::SentEvent;
-
 void CallSequence::getView(ByteReader& in) {
     Instance* instance = pickInstance(in);
     if (instance == nullptr) {
