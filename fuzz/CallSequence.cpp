@@ -148,19 +148,13 @@ void CallSequence::step(ByteReader& in) {
     case 30:
         askFactory(in);
         break;
-    default:
-        switch (in.byte() % 3) {
-        case 0:
-            lookUpParameters(in);
-            break;
-        case 1:
-            askModuleInfo(in);
-            break;
-        default:
-            passNulls(in);
-            break;
-        }
+    default: {
+        using Step = void (CallSequence::*)(ByteReader&);
+        constexpr std::array<Step, 3> rest{&CallSequence::lookUpParameters,
+                                           &CallSequence::askModuleInfo, &CallSequence::passNulls};
+        (this->*rest[in.byte() % rest.size()])(in);
         break;
+    }
     }
 }
 

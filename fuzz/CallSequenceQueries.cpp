@@ -181,68 +181,74 @@ void CallSequence::askModuleInfo(ByteReader& in) {
     }
 }
 
-// A careless host's null pointers: each gets its answer, with null through a given out pointer,
-// and no reference, buffer or size changes.
+// A careless host's null pointers: each gets its answer, null through a given out pointer, and
+// no reference, buffer or size changes.
 void CallSequence::passNulls(ByteReader& in) {
     Instance* instance = pickInstance(in);
-    std::uint8_t choice = in.byte();
-    void* out = &out;
-    auto* unknown = instance == nullptr ? static_cast<UnknownInterface*>(factory)
-                                        : static_cast<UnknownInterface*>(instance->interfaces[0]);
-    std::uint32_t before = unknown->AddRef();
+    const std::uint8_t choice = in.byte();
+    UnknownInterface* counted =
+        instance == nullptr ? static_cast<UnknownInterface*>(factory) : moduleOf(*instance);
+    const std::uint32_t before = counted->AddRef();
     const auto* classId = reinterpret_cast<const InterfaceIdBytes*>(productClassId);
-    // Without a live instance only the factory's calls are open.
-    const int kind = choice % (instance == nullptr ? 4 : 8);
-    std::string call = "null pointers to call " + std::to_string(kind);
-    ResultCode result = resultOk;
-    switch (kind) {
+    const std::string call = "null pointers, call " + std::to_string(choice % 5);
+    void* out = &out;
+    // Whether the call left null in `out`, which then gets a stale value again.
+    auto nulled = [&out] {
+        bool was = out == nullptr;
+        out = &out;
+        return was;
+    };
+    switch (choice % (instance == nullptr ? 4 : 5)) {
     case 0:
-        result = factory->createInstance(nullptr, ModuleInterfaceId.raw(), &out);
+        expect(factory->createInstance(nullptr, ModuleInterfaceId.raw(), &out) ==
+                       resultInvalidArgument &&
+                   nulled(),
+               call);
         break;
     case 1:
-        result = factory->createInstance(classId, nullptr, &out);
+        expect(factory->createInstance(classId, nullptr, &out) == resultInvalidArgument && nulled(),
+               call);
         break;
     case 2:
-        result = factory->createInstance(classId, ModuleInterfaceId.raw(), nullptr);
-        out = nullptr;
+        expect(factory->createInstance(classId, ModuleInterfaceId.raw(), nullptr) ==
+                   resultInvalidArgument,
+               call);
         break;
     case 3: {
-        UnknownInterface* through =
-            instance == nullptr
-                ? unknown
-                : static_cast<UnknownInterface*>(instance->interfaces[choice / 8 % 4]);
-        result = (choice & 0x80) != 0 ? through->QueryInterface(nullptr, &out)
-                                      : through->QueryInterface(UnknownInterfaceId.raw(), nullptr);
-        out = (choice & 0x80) != 0 ? out : nullptr;
+        auto* through = instance == nullptr
+                            ? counted
+                            : static_cast<UnknownInterface*>(instance->interfaces[choice / 8 % 4]);
+        expect(through->QueryInterface(nullptr, &out) == resultInvalidArgument && nulled() &&
+                   through->QueryInterface(UnknownInterfaceId.raw(), nullptr) ==
+                       resultInvalidArgument,
+               call);
         break;
     }
-    default:
-        std::uint32_t size = untouchedSize;
+    default: {
         ParameterOwnerInterface* owner = ownerOf(*instance);
         SkinInterface* views = skinOf(*instance);
-        const bool noName = kind == 4;
         const std::int32_t number = in.number();
-        result = noName
-                     ? owner->findParameter(nullptr, reinterpret_cast<ParameterInterface**>(&out))
-                     : owner->findParameter(speedName, nullptr);
-        expect(result == (noName ? resultFalse : resultInvalidArgument) && (!noName || !out),
-               call + ": findParameter");
-        result = noName ? views->getView(nullptr, reinterpret_cast<UnknownInterface**>(&out))
-                        : views->getView("editor", nullptr);
-        expect(result == (noName ? resultFalse : resultInvalidArgument) && (!noName || !out),
-               call + ": getView");
+        std::uint32_t size = untouchedSize;
+        expect(owner->findParameter(nullptr, reinterpret_cast<ParameterInterface**>(&out)) ==
+                       resultFalse &&
+                   nulled() &&
+                   views->getView(nullptr, reinterpret_cast<UnknownInterface**>(&out)) ==
+                       resultFalse &&
+                   nulled(),
+               call + ": no name found something");
+        expect(owner->findParameter(speedName, nullptr) == resultInvalidArgument &&
+                   owner->getParameterName(number, nullptr) == resultInvalidArgument &&
+                   owner->getParameterByTag(number, nullptr) == resultInvalidArgument &&
+                   views->getView("editor", nullptr) == resultInvalidArgument,
+               call + ": no out pointer");
         expect(views->getSkinDescription(nullptr, nullptr, nullptr, &size) == resultFalse &&
                    views->getSkinResource(nullptr, nullptr, &size) == resultFalse &&
                    size == untouchedSize,
                call + ": the skin without a name");
-        expect(owner->getParameterName(number, nullptr) == resultInvalidArgument,
-               call + ": getParameterName");
-        result = owner->getParameterByTag(number, nullptr);
-        out = nullptr;
         break;
     }
-    expect(result == resultInvalidArgument && out == nullptr, call);
-    expect(unknown->Release() == before - 1, call + " changed a reference count");
+    }
+    expect(counted->Release() == before - 1, call + " changed a reference count");
 }
 
 } // namespace quorlin::reliability
