@@ -3,9 +3,10 @@
 
 # `make test` runs two lanes side by side, each a comma-joined list of stages run in order:
 # stages that share a build tree stay in one lane (memcheck after native, clang-tidy after
-# clang), and one lane's test runs and waits leave the cores to the other's builds.
-LANE_GCC := native,memcheck,sanitize,tsan
-LANE_OTHERS := clang,clang-tidy,win32,win64,fuzz-smoke
+# clang), Wine runs in one lane only, and one lane's test runs and waits leave the cores to the
+# other's builds. The lanes take about as long as each other (build/stages/ keeps the seconds).
+LANE_NATIVE := native,clang,clang-tidy,memcheck,tsan
+LANE_SANITIZED_AND_WINDOWS := sanitize,win32,win64,fuzz-smoke
 # The native build alone: what `make demo` and `make install` need (the configure step also
 # reads the unit-test and benchmark frameworks).
 DEMO_PACKAGES := cmake ninja-build g++ libgtest-dev libbenchmark-dev
@@ -35,7 +36,7 @@ install-toolchain:
 	@PACKAGES="$(INSTALL_PACKAGES)" sh cmake/install-toolchain.sh
 
 test: toolchain
-	@sh cmake/test-presets.sh $(LANE_GCC) $(LANE_OTHERS)
+	@sh cmake/test-presets.sh $(LANE_NATIVE) $(LANE_SANITIZED_AND_WINDOWS)
 
 demo: demo-toolchain
 	@cmake --preset native >/dev/null && cmake --build --preset native --target quorlin quorlin-host
