@@ -181,74 +181,46 @@ void CallSequence::askModuleInfo(ByteReader& in) {
     }
 }
 
-// A careless host's null pointers: each gets its answer, null through a given out pointer, and
-// no reference, buffer or size changes.
+// A careless host's null pointers, in whatever state the instances are: each gets its answer,
+// null through a given out pointer, and no reference, buffer or size changes.
 void CallSequence::passNulls(ByteReader& in) {
     Instance* instance = pickInstance(in);
     const std::uint8_t choice = in.byte();
-    UnknownInterface* counted =
-        instance == nullptr ? static_cast<UnknownInterface*>(factory) : moduleOf(*instance);
-    const std::uint32_t before = counted->AddRef();
+    auto* through = instance == nullptr
+                        ? static_cast<UnknownInterface*>(factory)
+                        : static_cast<UnknownInterface*>(instance->interfaces[choice % 4]);
+    const std::uint32_t before = through->AddRef();
     const auto* classId = reinterpret_cast<const InterfaceIdBytes*>(productClassId);
-    const std::string call = "null pointers, call " + std::to_string(choice % 5);
+    const bool noClass = (choice & 0x10) != 0;
     void* out = &out;
-    // Whether the call left null in `out`, which then gets a stale value again.
-    auto nulled = [&out] {
-        bool was = out == nullptr;
-        out = &out;
-        return was;
-    };
-    switch (choice % (instance == nullptr ? 4 : 5)) {
-    case 0:
-        expect(factory->createInstance(nullptr, ModuleInterfaceId.raw(), &out) ==
-                       resultInvalidArgument &&
-                   nulled(),
-               call);
-        break;
-    case 1:
-        expect(factory->createInstance(classId, nullptr, &out) == resultInvalidArgument && nulled(),
-               call);
-        break;
-    case 2:
-        expect(factory->createInstance(classId, ModuleInterfaceId.raw(), nullptr) ==
-                   resultInvalidArgument,
-               call);
-        break;
-    case 3: {
-        auto* through = instance == nullptr
-                            ? counted
-                            : static_cast<UnknownInterface*>(instance->interfaces[choice / 8 % 4]);
-        expect(through->QueryInterface(nullptr, &out) == resultInvalidArgument && nulled() &&
-                   through->QueryInterface(UnknownInterfaceId.raw(), nullptr) ==
-                       resultInvalidArgument,
-               call);
-        break;
-    }
-    default: {
+    void* created = &created;
+    bool answered =
+        through->QueryInterface(nullptr, &out) == resultInvalidArgument && out == nullptr &&
+        through->QueryInterface(UnknownInterfaceId.raw(), nullptr) == resultInvalidArgument &&
+        factory->createInstance(noClass ? nullptr : classId,
+                                noClass ? ModuleInterfaceId.raw() : nullptr,
+                                &created) == resultInvalidArgument &&
+        created == nullptr &&
+        factory->createInstance(classId, ModuleInterfaceId.raw(), nullptr) == resultInvalidArgument;
+    if (instance != nullptr) {
         ParameterOwnerInterface* owner = ownerOf(*instance);
         SkinInterface* views = skinOf(*instance);
         const std::int32_t number = in.number();
+        ParameterInterface* found = reinterpret_cast<ParameterInterface*>(&found);
+        UnknownInterface* view = reinterpret_cast<UnknownInterface*>(&view);
         std::uint32_t size = untouchedSize;
-        expect(owner->findParameter(nullptr, reinterpret_cast<ParameterInterface**>(&out)) ==
-                       resultFalse &&
-                   nulled() &&
-                   views->getView(nullptr, reinterpret_cast<UnknownInterface**>(&out)) ==
-                       resultFalse &&
-                   nulled(),
-               call + ": no name found something");
-        expect(owner->findParameter(speedName, nullptr) == resultInvalidArgument &&
+        answered = answered && owner->findParameter(nullptr, &found) == resultFalse && !found &&
+                   views->getView(nullptr, &view) == resultFalse && !view &&
+                   owner->findParameter(speedName, nullptr) == resultInvalidArgument &&
                    owner->getParameterName(number, nullptr) == resultInvalidArgument &&
                    owner->getParameterByTag(number, nullptr) == resultInvalidArgument &&
-                   views->getView("editor", nullptr) == resultInvalidArgument,
-               call + ": no out pointer");
-        expect(views->getSkinDescription(nullptr, nullptr, nullptr, &size) == resultFalse &&
+                   views->getView("editor", nullptr) == resultInvalidArgument &&
+                   views->getSkinDescription(nullptr, nullptr, nullptr, &size) == resultFalse &&
                    views->getSkinResource(nullptr, nullptr, &size) == resultFalse &&
-                   size == untouchedSize,
-               call + ": the skin without a name");
-        break;
+                   size == untouchedSize;
     }
-    }
-    expect(counted->Release() == before - 1, call + " changed a reference count");
+    expect(answered, "a null pointer was not answered");
+    expect(through->Release() == before - 1, "a null pointer changed a reference count");
 }
 
 } // namespace quorlin::reliability
