@@ -1,8 +1,12 @@
 # The two commands the README promises: `make demo` and `make test`. Both install what they
 # need on a fresh Debian machine when run as root.
 
-PRESETS_NATIVE := native sanitize tsan
-PRESETS_WINDOWS := win32 win64
+# `make test` runs two lanes side by side, each a comma-joined list of stages run in order:
+# stages that share a build tree stay in one lane (memcheck after native, clang-tidy after
+# clang), Wine runs in one lane only, and one lane's test runs and waits leave the cores to the
+# other's builds. The lanes take about as long as each other (build/stages/ keeps the seconds).
+LANE_NATIVE := native,clang,clang-tidy,memcheck
+LANE_SANITIZED_AND_WINDOWS := sanitize,tsan,win32,win64,fuzz-smoke
 # The native build alone: what `make demo` and `make install` need (the configure step also
 # reads the unit-test and benchmark frameworks).
 DEMO_PACKAGES := cmake ninja-build g++ libgtest-dev libbenchmark-dev
@@ -11,14 +15,14 @@ TEST_PACKAGES := g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
 	wine wine32:i386 wine64 libxml2-utils libxml2-dev pngcheck python3-mido python3-pil \
 	valgrind clang libclang-rt-14-dev fluidsynth timgm6mb-soundfont python3-numpy \
 	pkg-config lv2-dev liblilv-dev lilv-utils sordi jackd2 jalv python3-jack-client \
-	lv2-examples x42-plugins clang-format flake8 planetblupi-music-midi
+	lv2-examples x42-plugins clang-format clang-tidy flake8 planetblupi-music-midi
 # `make install` adds the LV2 headers, so the bundle goes in $(PREFIX)/lib/lv2 too.
 INSTALL_PACKAGES := $(DEMO_PACKAGES) pkg-config lv2-dev
 PACKAGES := $(DEMO_PACKAGES) $(TEST_PACKAGES)
 PREFIX ?= /usr/local
 
 .PHONY: all test demo install bench fuzz memcheck listen format toolchain demo-toolchain install-toolchain native win32 \
-	win64 sanitize clean
+	win64 sanitize clang clean
 
 all: test
 
@@ -32,7 +36,7 @@ install-toolchain:
 	@PACKAGES="$(INSTALL_PACKAGES)" sh cmake/install-toolchain.sh
 
 test: toolchain
-	@sh cmake/test-presets.sh $(PRESETS_NATIVE) $(PRESETS_WINDOWS) memcheck fuzz-smoke
+	@sh cmake/test-presets.sh $(LANE_NATIVE) $(LANE_SANITIZED_AND_WINDOWS)
 
 demo: demo-toolchain
 	@cmake --preset native >/dev/null && cmake --build --preset native --target quorlin quorlin-host
@@ -67,7 +71,7 @@ format:
 memcheck: toolchain
 	@sh tests/reliability/run-memcheck.sh
 
-native sanitize win32 win64: toolchain
+native sanitize clang win32 win64: toolchain
 	@sh cmake/test-presets.sh $@
 
 clean:

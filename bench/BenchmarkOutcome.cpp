@@ -12,9 +12,9 @@ bool failed = false;
 
 } // namespace
 
-SteadyStateWindow::SteadyStateWindow(benchmark::State& state, MinimalHostServices& host,
+SteadyStateWindow::SteadyStateWindow(benchmark::State& measured, MinimalHostServices& counting,
                                      std::uint64_t unitsPerIteration)
-    : state(state), host(host), units(unitsPerIteration) {
+    : state(measured), host(counting), units(unitsPerIteration) {
     host.resetTally();
     allocationsBefore = static_cast<std::uint64_t>(quorlin::testing::allocationCount());
 }

@@ -24,7 +24,7 @@ struct ExpectedOutput {
 // was touched.
 class SteadyStateWindow {
 public:
-    SteadyStateWindow(benchmark::State& state, MinimalHostServices& host,
+    SteadyStateWindow(benchmark::State& measured, MinimalHostServices& counting,
                       std::uint64_t unitsPerIteration);
     void close(const ExpectedOutput& perIteration);
 

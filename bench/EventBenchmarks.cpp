@@ -17,12 +17,12 @@ namespace quorlin::bench {
 
 namespace {
 
-HostEvent noteOnEvent(std::int32_t key, std::int32_t position, std::int32_t length) {
-    return HostEvent{{midi::statusNoteOn, key, 100, position, length, 0}};
+BenchmarkEvent noteOnEvent(std::int32_t key, std::int32_t position, std::int32_t length) {
+    return BenchmarkEvent{{midi::statusNoteOn, key, 100, position, length, 0}};
 }
 
-HostEvent noteOffEvent(std::int32_t key) {
-    return HostEvent{{midi::statusNoteOff, key, 64, 0, 0, 0}};
+BenchmarkEvent noteOffEvent(std::int32_t key) {
+    return BenchmarkEvent{{midi::statusNoteOff, key, 64, 0, 0, 0}};
 }
 
 template <class Step> void warmUp(Step& step) {
@@ -34,7 +34,7 @@ template <class Step> void warmUp(Step& step) {
 // A controller (volume): the plug-in passes it on unchanged.
 template <class Path> void controller(benchmark::State& state) {
     onPath<Path>(state, [&](PluginRig& rig, Path& path) {
-        HostEvent event{midi::statusController, 7, 100, 0, 0, 0};
+        BenchmarkEvent event{midi::statusController, 7, 100, 0, 0, 0};
         auto step = [&] { benchmark::DoNotOptimize(path.passThrough(&event)); };
         measureSteadyState(state, rig.host(), step,
                            {.created = 0, .outputs = 0, .forwards = 1, .createdValueSum = 0});
@@ -45,8 +45,8 @@ template <class Path> void controller(benchmark::State& state) {
 // no other key held. One unit is a note-on and its note-off.
 template <class Path> void noteOnAlone(benchmark::State& state) {
     onPath<Path>(state, [&](PluginRig& rig, Path& path) {
-        std::array<HostEvent, 12> ons;
-        std::array<HostEvent, 12> offs;
+        std::array<BenchmarkEvent, 12> ons;
+        std::array<BenchmarkEvent, 12> offs;
         for (std::size_t i = 0; i < ons.size(); ++i) {
             auto key = static_cast<std::int32_t>(60 + i);
             ons[i] = noteOnEvent(key, 0, 0);
@@ -67,7 +67,7 @@ template <class Path> void noteOnAlone(benchmark::State& state) {
 // eight entries and every note-on walks all of them.
 template <class Path> void noteOnEightHeld(benchmark::State& state) {
     onPath<Path>(state, [&](PluginRig& rig, Path& path) {
-        std::array<HostEvent, 8> ons;
+        std::array<BenchmarkEvent, 8> ons;
         for (std::size_t i = 0; i < ons.size(); ++i) {
             ons[i] = noteOnEvent(static_cast<std::int32_t>(60 + 2 * i), 0, 0);
             path.noteOn(&ons[i], i == 0 ? midi::portamentoOff : midi::portamentoOn);
@@ -89,14 +89,14 @@ template <class Path> void noteOnEightHeld(benchmark::State& state) {
 template <class Path, std::int32_t length> void noteOnWithLength(benchmark::State& state) {
     onPath<Path>(state, [&](PluginRig& rig, Path& path) {
         constexpr std::int32_t value = length >= 2 ? midi::portamentoOn : midi::portamentoOff;
-        std::array<HostEvent, 16> ons;
+        std::array<BenchmarkEvent, 16> ons;
         for (std::size_t i = 0; i < ons.size(); ++i) {
             ons[i] = noteOnEvent(static_cast<std::int32_t>(48 + i), 0, length);
         }
         std::size_t next = 0;
         std::int32_t position = 0;
         auto step = [&] {
-            HostEvent& event = ons[next];
+            BenchmarkEvent& event = ons[next];
             event.position = ++position;
             benchmark::DoNotOptimize(path.noteOn(&event, value));
             next = next + 1 == ons.size() ? 0 : next + 1;
@@ -111,8 +111,8 @@ template <class Path, std::int32_t length> void noteOnWithLength(benchmark::Stat
 template <class Path> void noteOffHeld(benchmark::State& state) {
     onPath<Path>(state, [&](PluginRig& rig, Path& path) {
         constexpr std::size_t keys = 32;
-        std::array<HostEvent, keys> ons;
-        std::array<HostEvent, keys> offs;
+        std::array<BenchmarkEvent, keys> ons;
+        std::array<BenchmarkEvent, keys> offs;
         for (std::size_t i = 0; i < keys; ++i) {
             auto key = static_cast<std::int32_t>(40 + i);
             ons[i] = noteOnEvent(key, 0, 0);
@@ -124,7 +124,7 @@ template <class Path> void noteOffHeld(benchmark::State& state) {
             }
         };
         auto lift = [&] {
-            for (HostEvent& event : offs) {
+            for (BenchmarkEvent& event : offs) {
                 benchmark::DoNotOptimize(path.noteOff(&event));
             }
         };
@@ -156,7 +156,7 @@ template <class Path> void mixedStream(benchmark::State& state) {
     onPath<Path>(state, [&](PluginRig& rig, Path& path) {
         constexpr std::size_t count = 4096;
         std::mt19937 random(1234);
-        std::vector<HostEvent> events(count);
+        std::vector<BenchmarkEvent> events(count);
         std::vector<EventKind> kinds(count);
         ExpectedOutput perRound{};
         for (std::size_t i = 0; i < count; ++i) {
@@ -165,12 +165,12 @@ template <class Path> void mixedStream(benchmark::State& state) {
             switch (random() % 4) {
             case 0:
                 kinds[i] = EventKind::noteOff;
-                events[i] = HostEvent{{midi::statusNoteOff, key, 64, position, 0, 0}};
+                events[i] = BenchmarkEvent{{midi::statusNoteOff, key, 64, position, 0, 0}};
                 perRound.outputs += 1;
                 break;
             case 1:
                 kinds[i] = EventKind::controller;
-                events[i] = HostEvent{{midi::statusController, 1, key, position, 0, 0}};
+                events[i] = BenchmarkEvent{{midi::statusController, 1, key, position, 0, 0}};
                 perRound.forwards += 1;
                 break;
             default:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BenchEvent.h"
 #include "HostCallBaselines.h"
 #include "PluginRig.h"
 
@@ -15,10 +16,12 @@ class ThroughPlugin {
 public:
     explicit ThroughPlugin(PluginRig& rig) : module(rig.module()) {}
 
-    ResultCode passThrough(HostEvent* event) { return module.processEvent(event); }
+    ResultCode passThrough(BenchmarkEvent* event) { return module.processEvent(handleOf(event)); }
     // The plug-in works out the controller value itself.
-    ResultCode noteOn(HostEvent* event, std::int32_t) { return module.processEvent(event); }
-    ResultCode noteOff(HostEvent* event) { return module.processEvent(event); }
+    ResultCode noteOn(BenchmarkEvent* event, std::int32_t) {
+        return module.processEvent(handleOf(event));
+    }
+    ResultCode noteOff(BenchmarkEvent* event) { return module.processEvent(handleOf(event)); }
     // A start makes the set speed due again; the position call sends it.
     ResultCode speedDue(std::int32_t position, std::int32_t) {
         module.start(0);
@@ -33,11 +36,13 @@ class HostCallsOnly {
 public:
     explicit HostCallsOnly(PluginRig& rig) : host(rig.hostInterface()) {}
 
-    ResultCode passThrough(HostEvent* event) { return passThroughCalls(host, event); }
-    ResultCode noteOn(HostEvent* event, std::int32_t controllerValue) {
-        return noteOnCalls(host, event, controllerValue);
+    ResultCode passThrough(BenchmarkEvent* event) {
+        return passThroughCalls(host, handleOf(event));
     }
-    ResultCode noteOff(HostEvent* event) { return noteOffCalls(host, event); }
+    ResultCode noteOn(BenchmarkEvent* event, std::int32_t controllerValue) {
+        return noteOnCalls(host, handleOf(event), controllerValue);
+    }
+    ResultCode noteOff(BenchmarkEvent* event) { return noteOffCalls(host, handleOf(event)); }
     ResultCode speedDue(std::int32_t position, std::int32_t speed) {
         speedControllerCalls(host, position, speed);
         return resultOk;

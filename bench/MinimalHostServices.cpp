@@ -13,18 +13,18 @@ HostEvent* MinimalHostServices::createEvent(std::int32_t status, std::int32_t da
     if (spareCount == 0) {
         return nullptr; // the plug-in leaked every pooled event; the tally shows it
     }
-    HostEvent* event = spare[--spareCount];
-    *event = HostEvent{{status, data1, data2}};
+    BenchmarkEvent* event = spare[--spareCount];
+    *event = BenchmarkEvent{{status, data1, data2}};
     ++counts.created;
     counts.createdValueSum += static_cast<std::uint64_t>(data2);
-    return event;
+    return handleOf(event);
 }
 
 ResultCode MinimalHostServices::releaseEvent(HostEvent* event) noexcept {
     if (spareCount == poolSize) {
         return resultInvalidArgument;
     }
-    spare[spareCount++] = event;
+    spare[spareCount++] = eventOf(event);
     ++counts.released;
     return resultOk;
 }

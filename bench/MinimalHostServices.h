@@ -22,7 +22,7 @@ struct HostTally {
 
 // The cheapest host the plug-in can run on: reads and writes are the shared field accesses, sends
 // only count, and created events come from a fixed pool. Nothing here touches the heap.
-class MinimalHostServices final : public HostEventServices<HostEvent> {
+class MinimalHostServices final : public HostEventServices<BenchmarkEvent> {
 public:
     static constexpr std::size_t poolSize = 8;
 
@@ -49,8 +49,8 @@ public:
 
 private:
     HostTally counts;
-    std::array<HostEvent, poolSize> pool;
-    std::array<HostEvent*, poolSize> spare;
+    std::array<BenchmarkEvent, poolSize> pool;
+    std::array<BenchmarkEvent*, poolSize> spare;
     std::size_t spareCount = poolSize;
 };
 

@@ -38,13 +38,15 @@ static_assert(offsetof(ClassInfo, name) == 52);
 // factory, on its main thread; none throws. Records are copied into the caller's memory.
 class FactoryInterface : public UnknownInterface {
 public:
-    // Any time: copies the vendor record into the caller's record when given; always 0.
+    // Any time: copies the 452-byte vendor record into `info`; a null `info` is skipped; 0.
     virtual ResultCode QUORLIN_CALL getFactoryInfo(FactoryInfo* info) noexcept = 0;
     // Any time: the number of classes, as the result itself.
     virtual std::int32_t QUORLIN_CALL countClasses() noexcept = 0;
-    // Any time: copies the class record at `index` into the caller's; 0, or invalid argument.
+    // Any time: copies the 116-byte record of class `index` (0 to countClasses() - 1) into
+    // `info`, 0; another index or a null `info` is an invalid argument, nothing written.
     virtual ResultCode QUORLIN_CALL getClassInfo(std::int32_t index, ClassInfo* info) noexcept = 0;
     // Any time: `out` gets a new instance, its reference the caller's; 0, else null, 0x80004002.
+    // A null `classId`, `iid` or `out`: invalid argument, nothing made, null through `out`.
     virtual ResultCode QUORLIN_CALL createInstance(const InterfaceIdBytes* classId,
                                                    const InterfaceIdBytes* iid,
                                                    void** out) noexcept = 0;

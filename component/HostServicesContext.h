@@ -14,7 +14,7 @@ namespace quorlin {
 // services it belongs to the host and outlives every instance, so its count never destroys it.
 class HostServicesContext final : public HostContext {
 public:
-    explicit HostServicesContext(HostMidiServices& services) noexcept : services(services) {}
+    explicit HostServicesContext(HostMidiServices& answered) noexcept : services(answered) {}
     HostServicesContext(const HostServicesContext&) = delete;
     HostServicesContext& operator=(const HostServicesContext&) = delete;
     ~HostServicesContext() = default;

@@ -16,7 +16,8 @@ struct InterfaceMapEntry {
 };
 
 // Answers QueryInterface from an ordered table: the first matching row wins and adds one
-// reference to `self`; no match stores null and leaves the count alone.
+// reference to `self`; no match stores null and leaves the count alone. A null `out` or
+// `requested` is an invalid argument, with null stored through a given `out`.
 ResultCode answerQueryInterface(const InterfaceIdBytes* requested, void** out,
                                 std::span<const InterfaceMapEntry> rows, UnknownInterface& self);
 

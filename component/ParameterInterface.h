@@ -28,7 +28,8 @@ public:
     virtual std::int32_t QUORLIN_CALL getMin() noexcept = 0;
     // Any time: the highest value, as the result itself.
     virtual std::int32_t QUORLIN_CALL getMax() noexcept = 0;
-    // When added to a list: keeps `owner` without a reference and reports changes with `tag`.
+    // When added to a list: keeps `owner` without a reference and reports changes with `tag`;
+    // a null `owner` means no owner to call.
     virtual void QUORLIN_CALL attach(ParameterOwnerInterface* owner, std::int32_t tag) noexcept = 0;
 
 protected:
@@ -38,9 +39,11 @@ protected:
 // A parameter's second interface: listeners and the reporting option.
 class ParameterNotifierInterface : public UnknownInterface {
 public:
-    // Any time: keeps the object's listener reference; 0, invalid argument, out of memory.
+    // Any time: keeps the object's listener reference; 0, out of memory, or invalid argument
+    // for a null `object` or one that does not answer ParameterListenerInterfaceId.
     virtual ResultCode QUORLIN_CALL addListener(UnknownInterface* object) noexcept = 0;
-    // Any time, also from a tick: drops one registration; 0, 1 not registered, invalid argument.
+    // Any time, also from a tick: drops one registration; 0, 1 not registered, or invalid
+    // argument as for addListener.
     virtual ResultCode QUORLIN_CALL removeListener(UnknownInterface* object) noexcept = 0;
     // Any time: kind 1 turns change reports on or off by the low byte of `enabled`; always 0.
     virtual ResultCode QUORLIN_CALL setOption(std::int32_t kind, std::int32_t enabled) noexcept = 0;

@@ -12,7 +12,8 @@ namespace quorlin {
 // any time while the caller holds a reference, on the thread that uses the object.
 class UnknownInterface {
 public:
-    // `out` gets the asked interface AddRef'd for the caller, 0; else null, 0x80004002.
+    // `out` gets the asked interface AddRef'd for the caller, 0; else null, 0x80004002. A null
+    // `iid` or `out` is an invalid argument (0x80070057), with null stored through a given `out`.
     virtual ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,
                                                    void** out) noexcept = 0;
     // Takes one more reference for the caller; answers the new count.

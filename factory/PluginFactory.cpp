@@ -62,6 +62,14 @@ ResultCode PluginFactory::getClassInfo(std::int32_t index, ClassInfo* info) noex
 
 ResultCode PluginFactory::createInstance(const InterfaceIdBytes* classId,
                                          const InterfaceIdBytes* iid, void** out) noexcept {
+    if (out == nullptr) {
+        return resultInvalidArgument;
+    }
+    // Checked before anything is created, so a bad call leaves no object behind.
+    if (classId == nullptr || iid == nullptr) {
+        *out = nullptr;
+        return resultInvalidArgument;
+    }
     for (std::int32_t row = 0; row < classCount; ++row) {
         const ClassEntry& entry = classes[row];
         if (!InterfaceId(entry.info.classId).matches(classId)) {

@@ -10,7 +10,7 @@ namespace quorlin::reliability {
 // any input decodes to a finite sequence.
 class ByteReader {
 public:
-    ByteReader(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
+    ByteReader(const std::uint8_t* bytes, std::size_t length) : data(bytes), size(length) {}
 
     bool atEnd() const { return offset >= size; }
     std::uint8_t byte();

@@ -13,7 +13,7 @@ extern "C" quorlin::FactoryInterface* QUORLIN_CALL GetPluginFactory() noexcept;
 
 namespace quorlin::reliability {
 
-CallSequence::CallSequence(const ReferenceSkin& skin) : skin(skin) {
+CallSequence::CallSequence(const ReferenceSkin& expectedSkin) : skin(expectedSkin) {
     for (int listener = 0; listener < answeringListeners; ++listener) {
         listeners[static_cast<std::size_t>(listener)].onChanged =
             [this, listener](ParameterInterface* parameter, std::int32_t tag) {
@@ -148,13 +148,13 @@ void CallSequence::step(ByteReader& in) {
     case 30:
         askFactory(in);
         break;
-    default:
-        if (in.byte() % 2 == 0) {
-            lookUpParameters(in);
-        } else {
-            askModuleInfo(in);
-        }
+    default: {
+        using Step = void (CallSequence::*)(ByteReader&);
+        constexpr std::array<Step, 3> rest{&CallSequence::lookUpParameters,
+                                           &CallSequence::askModuleInfo, &CallSequence::passNulls};
+        (this->*rest[in.byte() % rest.size()])(in);
         break;
+    }
     }
 }
 

@@ -28,7 +28,7 @@ public:
     static constexpr std::size_t maxInstances = 6;
     static constexpr int answeringListeners = 4;
 
-    explicit CallSequence(const ReferenceSkin& skin);
+    explicit CallSequence(const ReferenceSkin& expectedSkin);
     CallSequence(const CallSequence&) = delete;
     CallSequence& operator=(const CallSequence&) = delete;
     ~CallSequence();
@@ -90,6 +90,7 @@ private:
     void askFactory(ByteReader& in);
     void lookUpParameters(ByteReader& in);
     void askModuleInfo(ByteReader& in);
+    void passNulls(ByteReader& in);
 
     Instance* pickInstance(ByteReader& in);
     // A live parameter the host can reach, or -1.

@@ -9,7 +9,6 @@
 namespace quorlin::reliability {
 
 using testing::RecordingHostMidiServices;
-using testing::SentEvent;
 
 void CallSequence::createInstance(ByteReader& in) {
     if (instances.size() >= maxInstances) {
@@ -202,7 +201,8 @@ void CallSequence::releaseHeld(ByteReader& in) {
     if (instance == nullptr || instance->held.empty()) {
         return;
     }
-    auto chosen = instance->held.begin() + in.byte() % instance->held.size();
+    auto chosen =
+        instance->held.begin() + static_cast<std::ptrdiff_t>(in.byte() % instance->held.size());
     void* through = *chosen;
     instance->held.erase(chosen);
     releaseModuleReference(*instance, through);

@@ -13,9 +13,6 @@
 
 namespace quorlin::reliability {
 
-using testing::RecordingHostMidiServices;
-using testing::SentEvent;
-
 void CallSequence::setValue(ByteReader& in) {
     int id = pickParameter(in);
     if (id < 0) {

@@ -10,9 +10,6 @@
 
 namespace quorlin::reliability {
 
-using testing::RecordingHostMidiServices;
-using testing::SentEvent;
-
 void CallSequence::getView(ByteReader& in) {
     Instance* instance = pickInstance(in);
     if (instance == nullptr) {
@@ -182,6 +179,48 @@ void CallSequence::askModuleInfo(ByteReader& in) {
         break;
     }
     }
+}
+
+// A careless host's null pointers, in whatever state the instances are: each gets its answer,
+// null through a given out pointer, and no reference, buffer or size changes.
+void CallSequence::passNulls(ByteReader& in) {
+    Instance* instance = pickInstance(in);
+    const std::uint8_t choice = in.byte();
+    auto* through = instance == nullptr
+                        ? static_cast<UnknownInterface*>(factory)
+                        : static_cast<UnknownInterface*>(instance->interfaces[choice % 4]);
+    const std::uint32_t before = through->AddRef();
+    const auto* classId = reinterpret_cast<const InterfaceIdBytes*>(productClassId);
+    const bool noClass = (choice & 0x10) != 0;
+    void* out = &out;
+    void* created = &created;
+    bool answered =
+        through->QueryInterface(nullptr, &out) == resultInvalidArgument && out == nullptr &&
+        through->QueryInterface(UnknownInterfaceId.raw(), nullptr) == resultInvalidArgument &&
+        factory->createInstance(noClass ? nullptr : classId,
+                                noClass ? ModuleInterfaceId.raw() : nullptr,
+                                &created) == resultInvalidArgument &&
+        created == nullptr &&
+        factory->createInstance(classId, ModuleInterfaceId.raw(), nullptr) == resultInvalidArgument;
+    if (instance != nullptr) {
+        ParameterOwnerInterface* owner = ownerOf(*instance);
+        SkinInterface* views = skinOf(*instance);
+        const std::int32_t number = in.number();
+        ParameterInterface* found = reinterpret_cast<ParameterInterface*>(&found);
+        UnknownInterface* view = reinterpret_cast<UnknownInterface*>(&view);
+        std::uint32_t size = untouchedSize;
+        answered = answered && owner->findParameter(nullptr, &found) == resultFalse && !found &&
+                   views->getView(nullptr, &view) == resultFalse && !view &&
+                   owner->findParameter(speedName, nullptr) == resultInvalidArgument &&
+                   owner->getParameterName(number, nullptr) == resultInvalidArgument &&
+                   owner->getParameterByTag(number, nullptr) == resultInvalidArgument &&
+                   views->getView("editor", nullptr) == resultInvalidArgument &&
+                   views->getSkinDescription(nullptr, nullptr, nullptr, &size) == resultFalse &&
+                   views->getSkinResource(nullptr, nullptr, &size) == resultFalse &&
+                   size == untouchedSize;
+    }
+    expect(answered, "a null pointer was not answered");
+    expect(through->Release() == before - 1, "a null pointer changed a reference count");
 }
 
 } // namespace quorlin::reliability

@@ -14,7 +14,7 @@ namespace quorlin::reliability {
 // number fits in 32 bits.
 class DecimalTextCheck {
 public:
-    explicit DecimalTextCheck(const ReferenceSkin& skin) : skin(skin) {}
+    explicit DecimalTextCheck(const ReferenceSkin& expectedSkin) : skin(expectedSkin) {}
 
     // Input: a flag byte, a starting value, the two range ends, then the text. Empty when all
     // readers agreed with the model; otherwise what differed.

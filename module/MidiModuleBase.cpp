@@ -139,7 +139,11 @@ ResultCode MidiModuleBase::start(std::int32_t) noexcept {
 }
 
 ResultCode MidiModuleBase::findParameter(const char* name, ParameterInterface** out) noexcept {
-    *out = parameters.findByName(name);
+    if (out == nullptr) {
+        return resultInvalidArgument;
+    }
+    // No name matches no parameter.
+    *out = name == nullptr ? nullptr : parameters.findByName(name);
     return *out != nullptr ? resultOk : resultFalse;
 }
 
@@ -152,10 +156,16 @@ std::int32_t MidiModuleBase::getParameterCount() noexcept {
 }
 
 ResultCode MidiModuleBase::getParameterName(std::int32_t index, char* name) noexcept {
+    if (name == nullptr) {
+        return resultInvalidArgument;
+    }
     return parameters.nameAt(index, name) ? resultOk : resultFalse;
 }
 
 ResultCode MidiModuleBase::getParameterByTag(std::int32_t tag, ParameterInterface** out) noexcept {
+    if (out == nullptr) {
+        return resultInvalidArgument;
+    }
     *out = parameters.findByTag(tag);
     return *out != nullptr ? resultOk : resultFalse;
 }
@@ -177,6 +187,9 @@ ResultCode MidiModuleBase::identityGet(std::int32_t, void** out) noexcept {
 }
 
 ResultCode MidiModuleBase::getView(const char* name, UnknownInterface** out) noexcept {
+    if (out == nullptr) {
+        return resultInvalidArgument;
+    }
     if (!isViewName(name)) {
         *out = nullptr;
         return resultFalse;

@@ -9,7 +9,7 @@ namespace quorlin {
 // one its QueryInterface handed out, and gives it back when destroyed.
 class ListenerEntry final : public ListNode {
 public:
-    explicit ListenerEntry(ParameterListenerInterface* listener) : listener(listener) {}
+    explicit ListenerEntry(ParameterListenerInterface* registered) : listener(registered) {}
     ~ListenerEntry() override;
 
     ParameterListenerInterface* const listener;

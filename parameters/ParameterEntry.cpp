@@ -4,8 +4,8 @@
 
 namespace quorlin {
 
-ParameterEntry::ParameterEntry(ParameterInterface* parameter, const char* text)
-    : parameter(parameter), name{} {
+ParameterEntry::ParameterEntry(ParameterInterface* held, const char* text)
+    : parameter(held), name{} {
     std::memcpy(name, text, strnlen(text, nameCapacity - 1));
 }
 

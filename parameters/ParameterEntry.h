@@ -14,7 +14,7 @@ public:
     static constexpr std::size_t nameCapacity = 256; // 255 characters and the terminating zero
 
     // Takes over one reference to `parameter`; a longer name keeps its first 255 characters.
-    ParameterEntry(ParameterInterface* parameter, const char* name);
+    ParameterEntry(ParameterInterface* held, const char* text);
     ~ParameterEntry() override;
 
     ParameterInterface* const parameter;

@@ -10,7 +10,7 @@ namespace quorlin::testing {
 // told to refuse.
 class RecordingHostContext final : public HostContext, public CountedReferences {
 public:
-    explicit RecordingHostContext(RecordingHostMidiServices& services) : services(services) {}
+    explicit RecordingHostContext(RecordingHostMidiServices& answered) : services(answered) {}
 
     bool answersServices = true;
     int queries = 0;

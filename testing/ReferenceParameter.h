@@ -15,7 +15,7 @@ public:
     static constexpr std::int32_t highest = 127;
     static constexpr std::int32_t reportingOption = 1;
 
-    explicit ReferenceParameter(ReferenceInstance* owner) : owner(owner) {}
+    explicit ReferenceParameter(ReferenceInstance* instance) : owner(instance) {}
 
     std::int32_t value() const { return current; }
     bool owesListeners() const { return owed; }

@@ -27,6 +27,8 @@ template <int Place, typename Result, typename... Args>
 Result QUORLIN_CALL rawOperation(void* self, Args...) noexcept {
     static_cast<RawHostObject*>(self)->lastPlace = Place;
     if constexpr (std::is_pointer_v<Result>) {
+        // The place number stands in for a pointer that the test only compares, never follows.
+        // NOLINTNEXTLINE(performance-no-int-to-ptr)
         return reinterpret_cast<Result>(static_cast<std::uintptr_t>(Place));
     } else {
         return static_cast<Result>(Place);

@@ -80,7 +80,7 @@ TEST(InterfaceIdTest, ComparisonIsByContentAndEveryByteCounts) {
 }
 
 // A small object with two interfaces, answering through the shared table helper.
-class TwoFaced : public UnknownInterface {
+class TwoFaced final : public UnknownInterface {
 public:
     std::int32_t count = 1;
     ResultCode QUORLIN_CALL QueryInterface(const InterfaceIdBytes* iid,

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <iterator>
 
@@ -21,7 +22,7 @@ protected:
     void SetUp() override {
         folder = fs::temp_directory_path() /
                  ("quorlin-file-access-" +
-                  std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                  std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);

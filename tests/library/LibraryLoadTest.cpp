@@ -102,5 +102,65 @@ TEST(LibraryLoadTest, UnloadingWhileTheTimerRunsStopsItsTicks) {
     }
 }
 
+// A careless host's null pointers get an answer, and nothing changes: no reference is taken,
+// a given out pointer is cleared, no buffer or size is written.
+TEST(LibraryLoadTest, NullPointersAreAnsweredNotFollowed) {
+    HMODULE library = LoadLibraryA(QUORLIN_LIBRARY_FILE);
+    ASSERT_NE(library, nullptr);
+    FactoryInterface* factory = loadFactory(library);
+    ASSERT_NE(factory, nullptr);
+    const auto* classId = reinterpret_cast<const InterfaceIdBytes*>(productClassId);
+    const InterfaceIdBytes* const noId = nullptr;
+    void** const noOut = nullptr;
+    const char* const noName = nullptr;
+    void* module = nullptr;
+    ASSERT_EQ(callSlot<ResultCode>(factory, 7, classId, ModuleInterfaceId.raw(), &module), 0);
+    RecordingHostMidiServices services;
+    RecordingHostContext context{services};
+    ASSERT_EQ(callSlot<ResultCode>(module, 4, &context), 0);
+    void *owner = nullptr, *skin = nullptr;
+    ASSERT_EQ(callSlot<ResultCode>(module, 1, ParameterOwnerInterfaceId.raw(), &owner), 0);
+    ASSERT_EQ(callSlot<ResultCode>(module, 1, SkinInterfaceId.raw(), &skin), 0);
+
+    // A call's result when it cleared the out pointer it was given, else -1.
+    int marker = 0;
+    void* out = &marker;
+    auto nulled = [&](ResultCode result) {
+        bool cleared = out == nullptr;
+        out = &marker;
+        return cleared ? result : -1;
+    };
+    const ResultCode invalid = resultInvalidArgument;
+    EXPECT_EQ(nulled(callSlot<ResultCode>(factory, 7, noId, ModuleInterfaceId.raw(), &out)),
+              invalid);
+    EXPECT_EQ(nulled(callSlot<ResultCode>(factory, 7, classId, noId, &out)), invalid);
+    EXPECT_EQ(callSlot<ResultCode>(factory, 7, classId, ModuleInterfaceId.raw(), noOut), invalid);
+    for (void* through : {static_cast<void*>(factory), module, owner, skin}) {
+        EXPECT_EQ(nulled(callSlot<ResultCode>(through, 1, noId, &out)), invalid);
+        EXPECT_EQ(callSlot<ResultCode>(through, 1, UnknownInterfaceId.raw(), noOut), invalid);
+    }
+    EXPECT_EQ(nulled(callSlot<ResultCode>(owner, 4, noName, &out)), resultFalse);
+    EXPECT_EQ(callSlot<ResultCode>(owner, 4, "portamentoSpeed", noOut), invalid);
+    EXPECT_EQ(callSlot<ResultCode>(owner, 7, std::int32_t{0}, static_cast<char*>(nullptr)),
+              invalid);
+    EXPECT_EQ(callSlot<ResultCode>(owner, 8, std::int32_t{0}, noOut), invalid);
+    EXPECT_EQ(nulled(callSlot<ResultCode>(skin, 4, noName, &out)), resultFalse);
+    EXPECT_EQ(callSlot<ResultCode>(skin, 4, "editor", noOut), invalid);
+    char templateName[10] = "untouched";
+    std::uint32_t size = 7;
+    EXPECT_EQ(callSlot<ResultCode>(skin, 5, noName, templateName, nullptr, &size), resultFalse);
+    EXPECT_EQ(callSlot<ResultCode>(skin, 6, noName, nullptr, &size), resultFalse);
+    EXPECT_STREQ(templateName, "untouched");
+    EXPECT_EQ(size, 7u);
+
+    // Only the two queries above took references (counts 2 and 1 left, in either order); the
+    // factory has only the export's.
+    EXPECT_EQ(callSlot<std::uint32_t>(factory, 3), 0u);
+    EXPECT_EQ(callSlot<std::uint32_t>(skin, 3) + callSlot<std::uint32_t>(owner, 3), 3u);
+    callSlot<ResultCode>(module, 5);
+    EXPECT_EQ(callSlot<std::uint32_t>(module, 3), 0u);
+    EXPECT_TRUE(FreeLibrary(library));
+}
+
 } // namespace
 } // namespace quorlin::testing

@@ -10,7 +10,7 @@ namespace {
 // A node that records its destruction, so ownership can be checked.
 class CountedNode final : public ListNode {
 public:
-    CountedNode(int id, std::vector<int>& destroyed) : id(id), destroyed(destroyed) {}
+    CountedNode(int number, std::vector<int>& log) : id(number), destroyed(log) {}
     ~CountedNode() override { destroyed.push_back(id); }
 
     const int id;
@@ -85,8 +85,7 @@ TEST(NodeListTest, DestroyAllAndDestructionDestroyEveryNodeInOrder) {
 // listener release can destroy another parameter of the registry.
 class CascadingNode final : public ListNode {
 public:
-    CascadingNode(NodeList& list, int& destroyedCount)
-        : list(list), destroyedCount(destroyedCount) {}
+    CascadingNode(NodeList& owner, int& count) : list(owner), destroyedCount(count) {}
     ~CascadingNode() override {
         ++destroyedCount;
         if (victim != nullptr && list.unlink(victim)) {
