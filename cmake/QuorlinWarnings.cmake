@@ -11,15 +11,4 @@ function(quorlin_warnings target)
         # GCC 12 reports false -Wrestrict overlaps inside std::string concatenation at -O3.
         target_compile_options(${target} PRIVATE -Wno-restrict)
     endif()
-    # TODO: host/ and lv2/, their suites and the LV2 benchmark still have constructor
-    # parameters named like the members they set; -Wshadow covers them once those are renamed.
-    # lv2/Descriptor.cpp writes `extern "C"` before LV2_SYMBOL_EXPORT, which holds `extern`.
-    get_target_property(folder ${target} SOURCE_DIR)
-    file(RELATIVE_PATH folder "${PROJECT_SOURCE_DIR}" "${folder}")
-    if(folder MATCHES "^(tests/)?(host|lv2)(/|$)" OR target STREQUAL "quorlin_lv2_benchmark")
-        target_compile_options(${target} PRIVATE -Wno-shadow)
-    endif()
-    if(folder STREQUAL "lv2" AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-        target_compile_options(${target} PRIVATE -Wno-duplicate-decl-specifier)
-    endif()
 endfunction()

@@ -169,8 +169,11 @@ void checkOutputs(std::span<const std::string> inputs, std::span<const std::stri
         }
         for (const std::string& input : inputs) {
             if (!isStandardStream(input) && sameFile(input, output)) {
-                throw HostError("refusing to write '" + output + "': it is the input file '" +
-                                input + "'");
+                throw HostError(std::string("refusing to write '")
+                                    .append(output)
+                                    .append("': it is the input file '")
+                                    .append(input)
+                                    .append("'"));
             }
         }
         for (std::size_t j = 0; j < i; ++j) {

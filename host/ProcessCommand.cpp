@@ -172,15 +172,19 @@ void checkBatchOutput(const CommandLine& line, std::size_t index,
     const std::string& input = line.inputs[index];
     for (const std::string& other : line.inputs) {
         if (other != standardStream && sameFile(other, output)) {
-            throw HostError("refusing to write '" + output + "'" +
-                            (other == input ? "" : " for '" + input + "'") +
-                            ": it is the input file '" + other + "'");
+            std::string text = "refusing to write '" + output + "'";
+            if (other != input) {
+                text.append(" for '").append(input).append("'");
+            }
+            throw HostError(text.append(": it is the input file '").append(other).append("'"));
         }
     }
     for (std::size_t j = 0; j < outputs.size(); ++j) {
         if (!outputs[j].empty() && sameFile(outputs[j], output)) {
-            throw HostError("refusing to write '" + output + "' for '" + input + "': '" +
-                            line.inputs[j / (line.svg.empty() ? 1 : 2)] + "' goes there too");
+            std::string text = "refusing to write '" + output + "'";
+            text.append(" for '").append(input).append("': '");
+            text.append(line.inputs[j / (line.svg.empty() ? 1 : 2)]).append("' goes there too");
+            throw HostError(text);
         }
     }
     checkOutput(output, line.force);

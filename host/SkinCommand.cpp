@@ -130,7 +130,11 @@ void runSkinCommand(const CommandLine& line, std::ostream& out) {
             [&, path = path](void* data, std::uint32_t* size) {
                 return skin->getSkinResource(path.c_str(), data, size);
             },
-            "resource '" + path + "' for bitmap '" + name + "'");
+            std::string("resource '")
+                .append(path)
+                .append("' for bitmap '")
+                .append(name)
+                .append("'"));
     }
 
     SkinPreview preview;
@@ -150,6 +154,7 @@ void runSkinCommand(const CommandLine& line, std::ostream& out) {
     // All files or none, each existing one replaced only with --force.
     fs::path directory(line.outputDirectory);
     std::vector<OutputFile> files;
+    files.reserve(views.size() + bitmaps.size() + 1);
     for (const FetchedView& view : views) {
         files.push_back({(directory / (fileNameOf(view.view.name) + ".xml")).string(),
                          bytesOf(view.view.document)});
@@ -162,6 +167,7 @@ void runSkinCommand(const CommandLine& line, std::ostream& out) {
     std::string html = preview.html();
     files.push_back({(directory / "preview.html").string(), bytesOf(html)});
     std::vector<std::string> written;
+    written.reserve(files.size());
     for (const OutputFile& file : files) {
         written.push_back(file.path);
     }

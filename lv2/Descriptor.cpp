@@ -53,6 +53,7 @@ const LV2_Descriptor descriptor = {quorlin::lv2::pluginUri,
 
 } // namespace
 
-extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
+// LV2_SYMBOL_EXPORT gives the symbol C linkage and default visibility.
+LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index) {
     return index == 0 ? &descriptor : nullptr;
 }

@@ -14,8 +14,8 @@ namespace quorlin::lv2 {
 // Every size is summed in 64 bits, so no size an input carries can wrap past the room's check.
 class OutputSequence {
 public:
-    OutputSequence(LV2_URID sequenceType, LV2_URID midiEventType)
-        : sequenceType(sequenceType), midiEventType(midiEventType) {}
+    OutputSequence(LV2_URID sequenceUrid, LV2_URID midiEventUrid)
+        : sequenceType(sequenceUrid), midiEventType(midiEventUrid) {}
 
     // Starts a cycle on the port's buffer; the host put its capacity, header included, in the
     // atom's size. A null buffer takes nothing.

@@ -38,7 +38,7 @@ std::uint32_t bigEndian(std::span<const std::uint8_t> bytes, std::size_t at, std
 
 class Writer {
 public:
-    explicit Writer(std::vector<std::uint8_t>& out) : out(out) {}
+    explicit Writer(std::vector<std::uint8_t>& target) : out(target) {}
 
     void tag(const char* text) {
         for (int i = 0; i < 4; ++i) {

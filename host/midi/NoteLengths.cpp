@@ -4,7 +4,7 @@
 
 namespace quorlin::host {
 
-NoteLengths::NoteLengths(std::size_t expectedNoteOns) : open(16 * 128) {
+NoteLengths::NoteLengths(std::size_t expectedNoteOns) : open(std::size_t{16} * 128) {
     lengths.reserve(expectedNoteOns);
 }
 

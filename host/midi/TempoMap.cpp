@@ -75,10 +75,10 @@ TempoMap::TempoMap(const MidiFile& file, std::size_t trackIndex) {
         }
         tempos.push_back(Tempo{event.tick, microsecondsOf(event), seconds(event.tick)});
     }
-    addMeters(std::move(signatures));
+    addMeters(signatures);
 }
 
-void TempoMap::addMeters(std::vector<MidiEvent> signatures) {
+void TempoMap::addMeters(const std::vector<MidiEvent>& signatures) {
     auto quarter = static_cast<std::uint32_t>(unitTicks);
     meterList.push_back(Meter{0, 1, 4 * quarter, quarter, 4, 4});
     for (const MidiEvent& event : signatures) {

@@ -52,7 +52,7 @@ private:
         double secondsAtTick = 0.0;
     };
 
-    void addMeters(std::vector<MidiEvent> signatures);
+    void addMeters(const std::vector<MidiEvent>& signatures);
     // The tempo in force at `tick`: the last change at or before it.
     const Tempo& tempoAt(std::uint32_t tick) const;
 

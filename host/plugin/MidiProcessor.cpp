@@ -271,7 +271,10 @@ void MidiProcessor::processTrack(const Track& track, const MidiFile& tempoSource
             std::size_t before = out.size();
             instance->processTime(tick, out);
             if (log != nullptr && out.size() > before) {
-                log->add({tick, trackNumber, std::nullopt, {out.begin() + before, out.end()}});
+                log->add({tick,
+                          trackNumber,
+                          std::nullopt,
+                          {out.begin() + static_cast<std::ptrdiff_t>(before), out.end()}});
             }
         }
         for (const MidiEvent& event : events) {
@@ -290,7 +293,10 @@ void MidiProcessor::processTrack(const Track& track, const MidiFile& tempoSource
                 out.push_back(event);
             }
             if (log != nullptr) {
-                log->add({tick, trackNumber, event, {out.begin() + before, out.end()}});
+                log->add({tick,
+                          trackNumber,
+                          event,
+                          {out.begin() + static_cast<std::ptrdiff_t>(before), out.end()}});
             }
         }
         events.clear();

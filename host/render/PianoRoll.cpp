@@ -662,7 +662,8 @@ std::string PianoRoll::svg(const MidiFile& file,
     TimeScale scale(first.ticksPerUnit(), first.countsSeconds() ? 2.0 : 1.0, startTick, endTick);
 
     // Never narrower than the legend and the caption above the rolls.
-    double headerWidth = std::max(legendWidth, 32 + captionCharWidth * caption.size());
+    double headerWidth =
+        std::max(legendWidth, 32 + captionCharWidth * static_cast<double>(caption.size()));
     for (const TrackDrawing& drawing : drawings) {
         // Headings are of a few lengths; measuring each stays linear.
         headerWidth = std::max(headerWidth, 32 + headingCharWidth * drawing.headingWidth());

@@ -17,7 +17,7 @@ bool isSpace(char c) {
 
 class Parser {
 public:
-    explicit Parser(std::string_view text) : text(text) {}
+    explicit Parser(std::string_view document) : text(document) {}
 
     std::vector<SkinDocument::Element> run() {
         std::vector<std::size_t> open;
@@ -173,8 +173,8 @@ private:
 } // namespace
 
 std::string SkinDocument::Element::attribute(std::string_view attributeName) const {
-    for (const auto& [name, value] : attributes) {
-        if (name == attributeName) {
+    for (const auto& [key, value] : attributes) {
+        if (key == attributeName) {
             return value;
         }
     }

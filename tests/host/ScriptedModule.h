@@ -22,8 +22,8 @@ struct ModuleRecord {
 // pass on. Every call is written to the record.
 class ScriptedModule final : public ModuleInterface {
 public:
-    ScriptedModule(ModuleRecord& record, std::int32_t laterPosition = -1)
-        : record(record), laterPosition(laterPosition) {
+    ScriptedModule(ModuleRecord& shared, std::int32_t later = -1)
+        : record(shared), laterPosition(later) {
         ++record.created;
     }
 

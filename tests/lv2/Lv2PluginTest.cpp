@@ -192,10 +192,10 @@ TEST(Lv2Plugin, ModeMessagesEndTheirChannelsNotesAndUnplayedChannelsGetNoPortame
     }
     plugin.queue(20, noteOn(0, 62, 100)); // 60 was ended by All Notes Off
     plugin.queue(30, noteOn(1, 65, 100)); // channel 2 got none: 64 still held
-    for (Bytes bytes : {portamento(0, 0), noteOn(0, 62, 100)}) {
+    for (const Bytes& bytes : {portamento(0, 0), noteOn(0, 62, 100)}) {
         expected.push_back(at(20, bytes));
     }
-    for (Bytes bytes : {portamento(1, 127), noteOn(1, 65, 100)}) {
+    for (const Bytes& bytes : {portamento(1, 127), noteOn(1, 65, 100)}) {
         expected.push_back(at(30, bytes));
     }
     EXPECT_EQ(plugin.run(cycleFrames), expected);

@@ -72,6 +72,7 @@ TEST(Lv2Threads, FourInstancesOnFourThreadsWhileTheSpeedChanges) {
     std::atomic<int> changes{0};
     std::vector<ThreadOutcome> outcomes(instanceCount);
     std::vector<std::thread> threads;
+    threads.reserve(instanceCount);
     for (int index = 0; index < instanceCount; ++index) {
         threads.emplace_back([&, index] {
             PluginUnderTest& plugin = *plugins[index];

@@ -30,7 +30,7 @@ std::string absolutePath(const char* path) {
     std::istringstream folders(path);
     while (std::getline(folders, folder, ':')) {
         if (!folder.empty() && folder[0] != '/' && folder[0] != '~') {
-            folder = std::filesystem::current_path().string() + "/" + folder;
+            folder = (std::filesystem::current_path() / folder).string();
         }
         result += (result.empty() ? "" : ":") + folder;
     }
