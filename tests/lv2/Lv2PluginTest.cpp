@@ -246,94 +246,69 @@ TEST(Lv2Plugin, ChordWindowAndControllerOnChangeWorkPerChannel) {
                                           at(2600, noteOn(2, 52, 100))}));
 }
 
-// A sequence laid out by hand, with whatever sizes a careless or hostile host writes.
-class RawSequence {
-public:
-    explicit RawSequence(PluginUnderTest& plugin) : midiType(plugin.map(LV2_MIDI__MidiEvent)) {
-        put(LV2_Atom{0, plugin.map(LV2_ATOM__Sequence)});
-        put(LV2_Atom_Sequence_Body{0, 0});
-    }
-    // An event atom that says it holds `claimed` bytes and carries `body`, padded to 8 bytes.
-    RawSequence& event(std::uint32_t frame, const Bytes& body, std::uint32_t claimed,
-                       LV2_URID type = 0) {
-        put(static_cast<std::int64_t>(frame));
-        put(LV2_Atom{claimed, type == 0 ? midiType : type});
-        bytes.insert(bytes.end(), body.begin(), body.end());
-        bytes.resize((bytes.size() + 7) / 8 * 8, 0);
-        return *this;
-    }
-    RawSequence& midiEvent(std::uint32_t frame, const Bytes& body) {
-        return event(frame, body, static_cast<std::uint32_t>(body.size()));
-    }
-    // The whole sequence; its atom claims every byte after its header, or `claimed`.
-    std::vector<std::uint8_t> finish(std::uint32_t claimed = 0) {
-        std::uint32_t size = claimed != 0 ? claimed : static_cast<std::uint32_t>(bytes.size() - 8);
-        std::memcpy(bytes.data(), &size, sizeof size);
-        return bytes;
-    }
-
-private:
-    template <class Value> void put(const Value& value) {
-        const auto* raw = reinterpret_cast<const std::uint8_t*>(&value);
-        bytes.insert(bytes.end(), raw, raw + sizeof value);
-    }
-
-    LV2_URID midiType;
-    std::vector<std::uint8_t> bytes;
+// An event as a careless or hostile host lays it out: its atom may claim other than it holds.
+struct RawEvent {
+    std::uint32_t frame;
+    Bytes body;
+    std::uint32_t claimed;
+    LV2_URID type = 0; // 0: a MIDI event
 };
+RawEvent raw(std::uint32_t frame, Bytes body) {
+    auto size = static_cast<std::uint32_t>(body.size());
+    return {frame, std::move(body), size};
+}
+
+// A sequence of such events, each padded to 8 bytes; it claims `claimed` body bytes, or all.
+std::vector<std::uint8_t> rawSequence(PluginUnderTest& plugin, const std::vector<RawEvent>& events,
+                                      std::uint32_t claimed = 0) {
+    std::vector<std::uint8_t> bytes(sizeof(LV2_Atom_Sequence), 0);
+    for (const RawEvent& event : events) {
+        LV2_Atom_Event header{{event.frame}, {event.claimed, event.type}};
+        header.body.type = event.type != 0 ? event.type : plugin.map(LV2_MIDI__MidiEvent);
+        const auto* start = reinterpret_cast<const std::uint8_t*>(&header);
+        bytes.insert(bytes.end(), start, start + sizeof header);
+        bytes.insert(bytes.end(), event.body.begin(), event.body.end());
+        bytes.resize((bytes.size() + 7) / 8 * 8, 0);
+    }
+    LV2_Atom atom{claimed != 0 ? claimed : static_cast<std::uint32_t>(bytes.size() - 8),
+                  plugin.map(LV2_ATOM__Sequence)};
+    std::memcpy(bytes.data(), &atom, sizeof atom);
+    return bytes;
+}
 
 TEST(Lv2Plugin, EveryEventIsReadAndWrittenWithinItsBuffer) {
     // Each input is alone in a heap block of its exact size: the sanitizers see any read past it.
-    {
-        // A size that wraps 16 + size in 32 bits, into a 64-byte output.
-        PluginUnderTest plugin(quorlinUri, 64);
-        auto input = RawSequence(plugin)
-                         .midiEvent(0, noteOn(0, 60, 100))
-                         .event(1, {midi::statusSysEx, 1, 2, 3, 4, 5, 6, 0}, 0xFFFFFFF0u)
-                         .finish();
-        EXPECT_EQ(plugin.runWith(input, cycleFrames),
-                  (Events{at(0, portamento(0, 0)), at(0, noteOn(0, 60, 100))}));
-    }
+    // A size that wraps 16 + size in 32 bits, into a 64-byte output:
+    PluginUnderTest small(quorlinUri, 64);
+    Bytes sysex = {midi::statusSysEx, 1, 2, 3, 4, 5, 6, midi::statusSysExContinuation};
+    Events first = {at(0, portamento(0, 0)), at(0, noteOn(0, 60, 100))};
+    EXPECT_EQ(small.runWith(rawSequence(small, {raw(0, noteOn(0, 60, 100)), {1, sysex, ~15u}}),
+                            cycleFrames),
+              first);
+    // An 8-byte sysex that claims 200 bytes, and an event past the size its sequence claims,
+    // end the walk; an object of size 0 as the buffer's last bytes has no type to read.
     PluginUnderTest plugin(quorlinUri);
-    Bytes sysex = {
-        midi::statusSysEx, 0x7E, 0x7F, 0x06, 0x01, 0x00, 0x00, midi::statusSysExContinuation};
-    // An 8-byte sysex that claims 200 bytes ends the walk; so does an event that runs past the
-    // size its sequence claims.
-    auto claimsTooMuch = RawSequence(plugin)
-                             .midiEvent(0, noteOn(0, 60, 100))
-                             .event(1, sysex, 200)
-                             .midiEvent(2, noteOn(0, 62, 100))
-                             .finish();
-    EXPECT_EQ(plugin.runWith(claimsTooMuch, cycleFrames),
-              (Events{at(0, portamento(0, 0)), at(0, noteOn(0, 60, 100))}));
-    auto shortSequence = RawSequence(plugin)
-                             .midiEvent(0, noteOff(0, 60, 0))
-                             .midiEvent(1, noteOff(0, 62, 0))
-                             .finish(8 + 24 + 18);
-    EXPECT_EQ(plugin.runWith(shortSequence, cycleFrames), (Events{at(0, noteOff(0, 60, 0))}));
-    // An object of size 0 as the buffer's last bytes: there is no body to read its type from.
-    auto emptyObject = RawSequence(plugin)
-                           .midiEvent(0, noteOn(0, 64, 100))
-                           .event(1, {}, 0, plugin.map(LV2_ATOM__Object))
-                           .finish();
-    EXPECT_EQ(plugin.runWith(emptyObject, cycleFrames),
-              (Events{at(0, portamento(0, 0)), at(0, noteOn(0, 64, 100))}));
+    auto claimsTooMuch = {raw(0, noteOn(0, 60, 100)), RawEvent{1, sysex, 200}, raw(2, sysex)};
+    EXPECT_EQ(plugin.runWith(rawSequence(plugin, claimsTooMuch), cycleFrames), first);
+    auto offs = {raw(0, noteOff(0, 60, 0)), raw(1, noteOff(0, 62, 0))};
+    EXPECT_EQ(plugin.runWith(rawSequence(plugin, offs, 8 + 24 + 18), cycleFrames),
+              (Events{at(0, noteOff(0, 60, 0))}));
+    auto emptyObject = {raw(0, noteOff(0, 60, 0)),
+                        RawEvent{1, {}, 0, plugin.map(LV2_ATOM__Object)}};
+    EXPECT_EQ(plugin.runWith(rawSequence(plugin, emptyObject), cycleFrames),
+              (Events{at(0, noteOff(0, 60, 0))}));
 }
 
 TEST(Lv2Plugin, InPlaceBuffersPassEveryInputEventAndAddControllersWhereRoomAllows) {
     PluginUnderTest plugin(quorlinUri);
     plugin.activate();
     // The host vouched for the input's own size: the input comes out whole, in order, and a
-    // controller of Quorlin's goes in only where the transport object left room for it.
-    auto input = RawSequence(plugin)
-                     .midiEvent(0, noteOn(0, 60, 100))
-                     .midiEvent(1, controller(0, 7, 80))
-                     .event(2, Bytes(24, 0), 24, plugin.map(LV2_ATOM__Object))
-                     .midiEvent(3, noteOn(0, 62, 100))
-                     .midiEvent(4, noteOff(0, 60, 0))
-                     .finish();
+    // controller of Quorlin's goes in only where the object, not passed on, left room for it.
+    auto input = {raw(0, noteOn(0, 60, 100)), raw(1, controller(0, 7, 80)),
+                  RawEvent{2, Bytes(24, 0), 24, plugin.map(LV2_ATOM__Object)},
+                  raw(3, noteOn(0, 62, 100)), raw(4, noteOff(0, 60, 0))};
     EXPECT_EQ(
-        plugin.runWith(input, cycleFrames, true),
+        plugin.runWith(rawSequence(plugin, input), cycleFrames, true),
         (Events{at(0, noteOn(0, 60, 100)), at(1, controller(0, 7, 80)), at(3, portamento(0, 127)),
                 at(3, noteOn(0, 62, 100)), at(4, noteOff(0, 60, 0))}));
     plugin.deactivate();
