@@ -10,10 +10,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <ostream>
-#include <sstream>
 #include <stdexcept>
 
 namespace quorlin::testing {
@@ -22,27 +20,11 @@ namespace {
 
 constexpr std::size_t inputBytes = 65536;
 
-// LV2_PATH with each relative folder made absolute: lilv takes the folders as file URIs and
-// crashes on a relative one.
-std::string absolutePath(const char* path) {
-    std::string result;
-    std::string folder;
-    std::istringstream folders(path);
-    while (std::getline(folders, folder, ':')) {
-        if (!folder.empty() && folder[0] != '/' && folder[0] != '~') {
-            folder = (std::filesystem::current_path() / folder).string();
-        }
-        result += (result.empty() ? "" : ":") + folder;
-    }
-    return result;
-}
-
 // One world for the program, loaded from LV2_PATH; the build's bundle folder when the
 // environment names none (ctest sets it; programs run by hand or under valgrind may not).
 LilvWorld* world() {
     static LilvWorld* shared = [] {
         setenv("LV2_PATH", QUORLIN_LV2_TEST_PATH, 0);
-        setenv("LV2_PATH", absolutePath(std::getenv("LV2_PATH")).c_str(), 1);
         LilvWorld* created = lilv_world_new();
         lilv_world_load_all(created);
         return created;
