@@ -69,8 +69,10 @@ def main():
         if text not in shown:
             hostcheck.fail("help process does not show %r" % text)
 
-    songs = sorted(glob.glob(SONGS))
-    files = sorted(glob.glob(CORPUS)) + (songs[:2] if host.emulated else songs)
+    # Under an emulator each run costs a second: the richest corpus files and one song.
+    files = sorted(glob.glob(CORPUS)) + sorted(glob.glob(SONGS))
+    if host.emulated:
+        files = [name for name in files if name.endswith(("rich.mid", "demo.mid"))] + files[-1:]
     library, core = os.path.join(work, "library.mid"), os.path.join(work, "core.mid")
     for source in files:
         run(host, source, "-o", library, "--speed", "40")
