@@ -37,6 +37,7 @@ inline constexpr UINT PM_REMOVE = 1;
 
 // Integer resource names are the low 16 bits of the number, as on Windows.
 inline LPSTR MAKEINTRESOURCEA(std::uint16_t number) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): Windows names integer resources this way.
     return reinterpret_cast<LPSTR>(static_cast<std::uintptr_t>(number));
 }
 
