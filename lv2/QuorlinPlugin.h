@@ -9,7 +9,9 @@
 #include <lv2/core/lv2.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <memory_resource>
 
 namespace quorlin::lv2 {
 
@@ -34,8 +36,12 @@ public:
 
 private:
     // A channel takes part from its first note-on: controller 5 goes only to channels that play.
+    // Its held keys' room lies inside it, and so inside the plug-in's one object.
     struct Channel {
-        LegatoCore legato;
+        alignas(HeldNote) std::byte room[HeldNoteTable::midiNoteCount * sizeof(HeldNote)];
+        std::pmr::monotonic_buffer_resource memory{room, sizeof room,
+                                                   std::pmr::null_memory_resource()};
+        LegatoCore legato{&memory};
         bool playing = false;
     };
 

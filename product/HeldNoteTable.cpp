@@ -19,9 +19,24 @@ template <class Notes> auto lowerBound(Notes& notes, std::int32_t note) {
         [](const HeldNote& entry, std::int32_t key) { return entry.note < key; });
 }
 
+class PlainMemory final : public std::pmr::memory_resource {
+    void* do_allocate(std::size_t bytes, std::size_t) override { return ::operator new(bytes); }
+    void do_deallocate(void* memory, std::size_t, std::size_t) noexcept override {
+        ::operator delete(memory);
+    }
+    bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override {
+        return this == &other;
+    }
+};
+
 } // namespace
 
-HeldNoteTable::HeldNoteTable() {
+std::pmr::memory_resource* HeldNoteTable::plainMemory() noexcept {
+    static PlainMemory plain;
+    return &plain;
+}
+
+HeldNoteTable::HeldNoteTable(std::pmr::memory_resource* memory) : notes(memory) {
     notes.reserve(midiNoteCount);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory_resource>
 #include <vector>
 
 namespace quorlin {
@@ -19,7 +20,11 @@ struct HeldNote {
 // only note numbers beyond that range can make it grow.
 class HeldNoteTable {
 public:
-    HeldNoteTable();
+    // The room comes from `memory`: plain operator new and delete unless told otherwise.
+    explicit HeldNoteTable(std::pmr::memory_resource* memory = plainMemory());
+
+    // operator new and delete as they are: a held key needs no more than their alignment.
+    static std::pmr::memory_resource* plainMemory() noexcept;
     HeldNoteTable(const HeldNoteTable&) = delete;
     HeldNoteTable& operator=(const HeldNoteTable&) = delete;
     ~HeldNoteTable();
@@ -39,10 +44,11 @@ public:
     auto begin() const { return notes.begin(); }
     auto end() const { return notes.end(); }
 
-private:
+    // The room taken at construction: every MIDI note number.
     static constexpr std::size_t midiNoteCount = 128;
 
-    std::vector<HeldNote> notes; // ascending by note number, one entry per note
+private:
+    std::pmr::vector<HeldNote> notes; // ascending by note number, one entry per note
 };
 
 } // namespace quorlin

@@ -21,7 +21,9 @@ public:
     // The portamento time no controller 5 is sent for.
     static constexpr std::int32_t speedOff = -1;
 
-    LegatoCore() = default;
+    // The held keys' room comes from `memory`: plain new and delete unless told otherwise.
+    explicit LegatoCore(std::pmr::memory_resource* memory = HeldNoteTable::plainMemory())
+        : heldKeys(memory) {}
     LegatoCore(const LegatoCore&) = delete;
     LegatoCore& operator=(const LegatoCore&) = delete;
 
