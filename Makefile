@@ -5,8 +5,8 @@
 # stages that share a build tree stay in one lane (memcheck after native, clang-tidy after
 # clang), Wine runs in one lane only, and one lane's test runs and waits leave the cores to the
 # other's builds. The lanes take about as long as each other (build/stages/ keeps the seconds).
-LANE_NATIVE := native,clang,clang-tidy,memcheck
-LANE_SANITIZED_AND_WINDOWS := sanitize,tsan,win32,win64,fuzz-smoke
+LANE_NATIVE := native,clang,clang-tidy,memcheck,tsan
+LANE_SANITIZED_AND_WINDOWS := sanitize,win32,win64,fuzz-smoke
 # The native build alone: what `make demo` and `make install` need (the configure step also
 # reads the unit-test and benchmark frameworks).
 DEMO_PACKAGES := cmake ninja-build g++ libgtest-dev libbenchmark-dev
