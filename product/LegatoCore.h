@@ -73,7 +73,6 @@ public:
     // The controller 5 value to send now, or nothing. Either way the debt is paid: "Off" owes
     // no controller and uses the request up. Constant time.
     std::optional<std::int32_t> takeDueSpeed() noexcept;
-    bool speedDue() const noexcept { return speedPending; }
 
     const HeldNoteTable& heldNotes() const noexcept { return heldKeys; }
 
