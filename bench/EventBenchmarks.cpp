@@ -2,7 +2,7 @@
 
 #include "BenchmarkOutcome.h"
 #include "EventPaths.h"
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
 #include "HostCallBaselines.h"
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 namespace quorlin::bench {
 

@@ -5,7 +5,7 @@
 
 #include "AllocationCount.h"
 #include "PluginUnderTest.h"
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <algorithm>
 #include <chrono>

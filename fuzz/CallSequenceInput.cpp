@@ -2,7 +2,7 @@
 
 #include "CallSequenceInput.h"
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <algorithm>
 #include <cstring>

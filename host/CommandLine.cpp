@@ -1,6 +1,7 @@
 #include "host/CommandLine.h"
 
 #include "host/plugin/HostError.h"
+#include "legato/PlayingRanges.h"
 
 #include <algorithm>
 #include <cctype>
@@ -35,10 +36,10 @@ constexpr OptionRule chordWindowOption{
         std::uint32_t milliseconds = 0;
         const char* end = value.data() + value.size();
         auto [stop, error] = std::from_chars(value.data(), end, milliseconds);
-        if (error != std::errc() || stop != end || milliseconds > PlayingOptions::chordWindowMax) {
+        if (error != std::errc() || stop != end ||
+            milliseconds > std::uint32_t{playing::chordWindowHighest}) {
             throw usageError("option " + spelled + " takes milliseconds from 0 to " +
-                             std::to_string(PlayingOptions::chordWindowMax) + ", not '" + value +
-                             "'");
+                             std::to_string(playing::chordWindowHighest) + ", not '" + value + "'");
         }
         line.playing.chordWindow = milliseconds;
     }};
@@ -327,19 +328,11 @@ const CommandRule* commandOf(std::span<const std::string> arguments) {
 } // namespace
 
 std::string speedOf(const std::string& text) {
-    std::string lower = text;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (lower == "off") {
-        return "Off";
-    }
-    int value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    bool number = error == std::errc() && end == text.data() + text.size();
-    if (!(number && value >= -1 && value <= 127)) {
+    std::optional<std::int32_t> value = playing::speedFromText(text);
+    if (!value) {
         throw usageError("--speed must be Off, -1 or 0..127, not '" + text + "'");
     }
-    return text;
+    return *value == playing::speedOff && text != "-1" ? "Off" : text;
 }
 
 std::string CommandLine::usage(std::optional<Command> topic) {

@@ -13,10 +13,4 @@ enum class PortIndex : std::uint32_t {
     portamentoOnChange = 4,
 };
 
-// The speed control's range: -1 is "Off".
-inline constexpr float speedOff = -1.0f;
-inline constexpr float speedMax = 127.0f;
-// The chord window's range, in milliseconds: 0 counts every held key.
-inline constexpr float chordWindowMax = 100.0f;
-
 } // namespace quorlin::lv2

@@ -1,13 +1,10 @@
 #include "lv2/QuorlinPlugin.h"
 
-#include "component/MidiProtocol.h"
 #include "lv2/InputSequence.h"
 #include "lv2/PortIndex.h"
 
 #include <lv2/urid/urid.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -16,8 +13,6 @@ namespace quorlin::lv2 {
 
 namespace {
 
-constexpr std::uint8_t statusBit = 0x80;
-
 LV2_URID_Map* findMap(const LV2_Feature* const* features) noexcept {
     for (const LV2_Feature* const* feature = features; feature && *feature; ++feature) {
         if (std::strcmp((*feature)->URI, LV2_URID__map) == 0) {
@@ -25,18 +20,6 @@ LV2_URID_Map* findMap(const LV2_Feature* const* features) noexcept {
         }
     }
     return nullptr;
-}
-
-// The control's value as the core takes it: rounded, within -1..127, "Off" for anything that
-// is not a number.
-std::int32_t speedValue(float control) noexcept {
-    if (!(control >= speedOff)) {
-        return LegatoCore::speedOff;
-    }
-    if (control > speedMax) {
-        return static_cast<std::int32_t>(speedMax);
-    }
-    return static_cast<std::int32_t>(std::lround(control));
 }
 
 // A number atom as a double; false for other atoms and for bodies too small for their type.
@@ -68,23 +51,6 @@ std::uint32_t frameWithin(std::int64_t time, std::uint32_t frames) noexcept {
     return time >= frames ? frames - 1 : static_cast<std::uint32_t>(time);
 }
 
-// The length of a channel message by its status byte: two bytes for program change and channel
-// pressure, three for the others.
-std::uint32_t channelMessageLength(std::uint8_t status) noexcept {
-    std::int32_t kind = status & midi::statusKindMask;
-    return kind == midi::statusProgramChange || kind == midi::statusChannelPressure ? 2 : 3;
-}
-
-// A whole channel message: a status below the system messages, the length its kind has, and
-// data bytes only. Anything else (system messages, sysex, running status) passes untouched.
-bool isChannelMessage(const std::uint8_t* bytes, std::uint32_t size) noexcept {
-    if (size == 0 || (bytes[0] & statusBit) == 0 || bytes[0] >= midi::statusSysEx ||
-        size != channelMessageLength(bytes[0])) {
-        return false;
-    }
-    return (bytes[1] & statusBit) == 0 && (size == 2 || (bytes[2] & statusBit) == 0);
-}
-
 } // namespace
 
 QuorlinPlugin* QuorlinPlugin::create(double sampleRate,
@@ -102,9 +68,11 @@ QuorlinPlugin* QuorlinPlugin::create(double sampleRate,
     }
 }
 
-QuorlinPlugin::QuorlinPlugin(double rate, LV2_URID_Map& map, const LV2_Feature* const* features)
-    : urids(map), log(features, &map), output(urids.atomSequence, urids.midiEvent),
-      sampleRate(rate) {}
+QuorlinPlugin::QuorlinPlugin(double sampleRate, LV2_URID_Map& map,
+                             const LV2_Feature* const* features)
+    : urids(map), log(features, &map), output(urids.atomSequence, urids.midiEvent) {
+    bank.setPositionRate(sampleRate);
+}
 
 void QuorlinPlugin::connectPort(std::uint32_t port, void* data) noexcept {
     switch (static_cast<PortIndex>(port)) {
@@ -128,116 +96,77 @@ void QuorlinPlugin::connectPort(std::uint32_t port, void* data) noexcept {
 
 void QuorlinPlugin::activate() noexcept {
     rolling = true;
-    for (Channel& channel : channels) {
-        channel.legato.start();
-    }
-    speedsOwed = true;
+    bank.start();
 }
 
 void QuorlinPlugin::deactivate() noexcept {
-    for (Channel& channel : channels) {
-        channel.legato.stop();
-    }
+    bank.stop();
     reportDropped();
 }
 
 void QuorlinPlugin::run(std::uint32_t frames) noexcept {
-    applySpeed();
-    applyPlaying();
+    applyControls();
+    bank.advance(static_cast<std::int32_t>(position));
     // The input is walked within the size it had before any output is written: a host may have
-    // connected both ports to one buffer.
+    // connected both ports to one buffer. Every input event keeps its room, in place and not:
+    // the plug-in's own messages take only what the input still to come leaves free.
     InputSequence input(midiIn);
-    bool inPlace = midiIn != nullptr && static_cast<const void*>(midiIn) == midiOut;
-    if (inPlace) {
+    if (midiIn != nullptr && static_cast<const void*>(midiIn) == midiOut) {
         output.beginInPlace(midiOut, midiIn->atom.size);
     } else {
         output.begin(midiOut);
     }
-    inputAhead = 0;
-    if (speedsOwed) {
-        sendDueSpeeds(0);
+    if (bank.speedsDue()) {
+        sendSpeeds(0, input.remainingFromCurrent());
     }
     while (const LV2_Atom_Event* event = input.next()) {
-        if (inPlace) {
-            inputAhead = input.remainingFromCurrent();
-        }
         std::uint32_t frame = frameWithin(event->time.frames, frames);
+        std::uint32_t ahead = input.remainingFromCurrent();
         if (event->body.type == urids.midiEvent) {
-            handleMidi(frame, event->body);
+            handleMidi(frame, event->body, ahead);
         } else if (event->body.type == urids.atomObject || event->body.type == urids.atomBlank) {
-            handleTransport(frame, event->body);
+            handleTransport(frame, event->body, ahead);
         }
     }
     position += frames;
 }
 
-void QuorlinPlugin::applySpeed() noexcept {
-    if (speedPort == nullptr) {
-        return;
+void QuorlinPlugin::applyControls() noexcept {
+    if (speedPort != nullptr && !(*speedPort == appliedSpeed)) {
+        appliedSpeed = *speedPort;
+        bank.setSpeed(playing::speedFromControl(appliedSpeed));
     }
-    std::int32_t value = speedValue(*speedPort);
-    if (value == appliedSpeed) {
-        return;
-    }
-    appliedSpeed = value;
-    for (Channel& channel : channels) {
-        channel.legato.setSpeed(value);
-    }
-    speedsOwed = true;
-}
-
-void QuorlinPlugin::applyPlaying() noexcept {
-    std::int32_t window = 0;
-    if (chordWindowPort != nullptr && *chordWindowPort > 0.0f) {
-        // In frames at the host's rate; the control's range bounds it, a stray value included.
-        double milliseconds = std::min<double>(*chordWindowPort, chordWindowMax);
-        window = static_cast<std::int32_t>(std::lround(milliseconds * sampleRate / 1000.0));
+    if (chordWindowPort != nullptr && !(*chordWindowPort == appliedWindow)) {
+        appliedWindow = *chordWindowPort;
+        bank.setChordWindow(appliedWindow);
     }
     bool onChange = onChangePort != nullptr && *onChangePort > 0.5f;
-    if (window == appliedWindow && onChange == appliedOnChange) {
-        return;
-    }
-    appliedWindow = window;
-    appliedOnChange = onChange;
-    for (Channel& channel : channels) {
-        channel.legato.setChordWindow(window);
-        channel.legato.setPortamentoOnChange(onChange);
+    if (onChange != appliedOnChange) {
+        appliedOnChange = onChange;
+        bank.setPortamentoOnChange(onChange);
     }
 }
 
-void QuorlinPlugin::handleMidi(std::uint32_t frame, const LV2_Atom& atom) noexcept {
+void QuorlinPlugin::handleMidi(std::uint32_t frame, const LV2_Atom& atom,
+                               std::uint32_t ahead) noexcept {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&atom + 1);
-    if (!isChannelMessage(bytes, atom.size)) {
+    ChannelBank::Before before =
+        bank.receive(bytes, atom.size, static_cast<std::int32_t>(position + frame));
+    for (std::size_t index = 0; index < before.size(); ++index) {
+        sendOwn(frame, before[index], ahead);
+    }
+    if (atom.size == 0 || atom.size > 3) {
         output.write(frame, bytes, atom.size);
         return;
     }
-    std::uint8_t status = bytes[0];
-    auto number = static_cast<std::uint8_t>(status & midi::channelMask);
-    Channel& channel = channels[number];
-    std::int32_t kind = status & midi::statusKindMask;
-    if (kind == midi::statusNoteOn && bytes[2] != 0) {
-        if (!channel.playing) {
-            channel.playing = true;
-            sendDueSpeed(channel, number, frame);
-        }
-        // Played live, a key is held until its note-off: no length.
-        if (std::optional<std::int32_t> value =
-                channel.legato.noteOn(bytes[1], static_cast<std::int32_t>(position + frame), 0)) {
-            if (!sendOwn(frame, static_cast<std::uint8_t>(midi::statusController | number),
-                         midi::controllerPortamento, static_cast<std::uint8_t>(*value))) {
-                channel.legato.portamentoLost();
-            }
-        }
-    } else if (kind == midi::statusNoteOn || kind == midi::statusNoteOff) {
-        channel.legato.noteOff(bytes[1]);
-    } else if (kind == midi::statusController) {
-        channel.legato.controller(bytes[1], bytes[2]);
-    }
-    const std::uint8_t message[3] = {status, bytes[1], atom.size == 3 ? bytes[2] : std::uint8_t{0}};
+    // The common case, a short message, is stored whole at once; only its own bytes are read.
+    const std::uint8_t message[3] = {bytes[0], atom.size > 1 ? bytes[1] : std::uint8_t{0},
+                                     atom.size > 2 ? bytes[2] : std::uint8_t{0}};
     output.writeMessage(frame, message, atom.size, 0);
 }
 
-void QuorlinPlugin::handleTransport(std::uint32_t frame, const LV2_Atom& atom) noexcept {
+void QuorlinPlugin::handleTransport(std::uint32_t frame, const LV2_Atom& atom,
+                                    std::uint32_t ahead) noexcept {
     if (atom.size < sizeof(LV2_Atom_Object_Body)) {
         return;
     }
@@ -249,43 +178,27 @@ void QuorlinPlugin::handleTransport(std::uint32_t frame, const LV2_Atom& atom) n
     }
     if (speed == 0.0 && rolling) {
         rolling = false;
-        for (Channel& channel : channels) {
-            channel.legato.stop(); // held keys are forgotten
-        }
+        bank.stop(); // held keys are forgotten
     } else if (speed != 0.0 && !rolling) {
         rolling = true;
-        startAll(frame);
+        bank.start();
+        sendSpeeds(frame, ahead);
     }
 }
 
-void QuorlinPlugin::startAll(std::uint32_t frame) noexcept {
-    for (Channel& channel : channels) {
-        channel.legato.start();
-    }
-    sendDueSpeeds(frame);
-}
-
-void QuorlinPlugin::sendDueSpeeds(std::uint32_t frame) noexcept {
-    for (std::size_t number = 0; number < channelCount; ++number) {
-        if (channels[number].playing) {
-            sendDueSpeed(channels[number], static_cast<std::uint8_t>(number), frame);
-        }
-    }
-    speedsOwed = false; // channels not playing yet keep theirs until their first note-on
-}
-
-void QuorlinPlugin::sendDueSpeed(Channel& channel, std::uint8_t number,
-                                 std::uint32_t frame) noexcept {
-    if (std::optional<std::int32_t> value = channel.legato.takeDueSpeed()) {
-        sendOwn(frame, static_cast<std::uint8_t>(midi::statusController | number),
-                midi::controllerPortamentoTime, static_cast<std::uint8_t>(*value));
+void QuorlinPlugin::sendSpeeds(std::uint32_t frame, std::uint32_t ahead) noexcept {
+    ChannelBank::Speeds speeds = bank.dueSpeeds();
+    for (std::size_t index = 0; index < speeds.size(); ++index) {
+        sendOwn(frame, speeds[index], ahead);
     }
 }
 
-bool QuorlinPlugin::sendOwn(std::uint32_t frame, std::uint8_t status, std::uint8_t first,
-                            std::uint8_t second) noexcept {
-    const std::uint8_t bytes[3] = {status, first, second};
-    return output.writeMessage(frame, bytes, sizeof bytes, inputAhead);
+void QuorlinPlugin::sendOwn(std::uint32_t frame, const ShortMessage& message,
+                            std::uint32_t ahead) noexcept {
+    const std::uint8_t bytes[3] = {message.status, message.first, message.second};
+    if (!output.writeMessage(frame, bytes, sizeof bytes, ahead)) {
+        bank.notSent(message);
+    }
 }
 
 void QuorlinPlugin::reportDropped() noexcept {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "legato/PlayingRanges.h"
 #include "parameters/IntParameter.h"
 
 #include <cstdint>
@@ -9,8 +10,8 @@ namespace quorlin {
 // The module's portamento time: -1 ("Off", no portamento time is sent) or 0..127.
 class PortamentoSpeedParameter final : public IntParameter {
 public:
-    static constexpr std::int32_t off = -1;
-    static constexpr std::int32_t highest = 127;
+    static constexpr std::int32_t off = playing::speedOff;
+    static constexpr std::int32_t highest = playing::speedHighest;
 
     // Starts Off, with one reference owned by the caller.
     PortamentoSpeedParameter();

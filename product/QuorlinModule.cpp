@@ -1,6 +1,6 @@
 #include "QuorlinModule.h"
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 #include "product/PortamentoSpeedParameter.h"
 
 #include <climits>
@@ -50,7 +50,7 @@ bool QuorlinModule::addSpeedParameter() noexcept {
     PortamentoSpeedParameter* speed = nullptr;
     try {
         speed = new PortamentoSpeedParameter();
-        parameterList().addParameter(speed, speedTag, speedName)->setValue(-1);
+        parameterList().addParameter(speed, speedTag, speedName)->setValue(playing::speedOff);
     } catch (const std::bad_alloc&) {
         // A parameter the list did not take is still ours, and leaves the registry with us.
         if (speed != nullptr) {
@@ -78,38 +78,29 @@ ResultCode QuorlinModule::processEvent(HostEvent* event) noexcept {
     std::int32_t length = host->getLength(event);
     bool immediate = (host->isImmediate(event) & 0xFF) != 0;
 
-    if (status == midi::statusNoteOn && velocity != 0) {
-        try {
-            return noteOn(event, note, position, length, immediate);
-        } catch (const std::bad_alloc&) {
-            // Only a note number beyond the MIDI range can make the table grow; it ran out
-            // before anything was changed or sent.
-            return resultOutOfMemory;
+    Decision decision;
+    try {
+        decision = legato.receive(status, note, velocity, position, length);
+    } catch (const std::bad_alloc&) {
+        // Only a note number beyond the MIDI range can make the table grow; it ran out before
+        // anything was changed or sent.
+        return resultOutOfMemory;
+    }
+    switch (decision.kind) {
+    case MessageKind::noteOn:
+        // The module keeps the core's defaults, so every note-on gets its controller 65. It
+        // takes the note-on's position as the host reports it after the creation.
+        if (decision.portamento) {
+            HostEvent* controller =
+                createController(midi::controllerPortamento, *decision.portamento);
+            sendController(controller, services()->getPosition(event), immediate);
         }
+        return emitEvent(event, immediate);
+    case MessageKind::noteOff:
+        return emitEvent(event, immediate);
+    default:
+        return MidiModuleBase::processEvent(event);
     }
-    if (status == midi::statusNoteOn || status == midi::statusNoteOff) {
-        return noteOff(event, note, immediate);
-    }
-    if (status == midi::statusController) {
-        legato.controller(note, velocity); // the data bytes: the number and the value
-    }
-    return MidiModuleBase::processEvent(event);
-}
-
-ResultCode QuorlinModule::noteOn(HostEvent* event, std::int32_t note, std::int32_t position,
-                                 std::int32_t length, bool immediate) {
-    // The module keeps the core's defaults, so every note-on gets its controller 65.
-    if (std::optional<std::int32_t> value = legato.noteOn(note, position, length)) {
-        HostEvent* controller = createController(midi::controllerPortamento, *value);
-        // The controller takes the note-on's position as the host reports it after the creation.
-        sendController(controller, services()->getPosition(event), immediate);
-    }
-    return emitEvent(event, immediate);
-}
-
-ResultCode QuorlinModule::noteOff(HostEvent* event, std::int32_t note, bool immediate) {
-    legato.noteOff(note);
-    return emitEvent(event, immediate);
 }
 
 ResultCode QuorlinModule::processTime(std::int32_t position, std::int32_t,

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "legato/LegatoCore.h"
 #include "module/MidiModuleBase.h"
-#include "product/LegatoCore.h"
 
 #include <cstdint>
 
@@ -36,9 +36,6 @@ private:
     // Adds portamentoSpeed on the first initialize; false, with nothing added, when memory ran
     // out.
     bool addSpeedParameter() noexcept;
-    ResultCode noteOn(HostEvent* event, std::int32_t note, std::int32_t position,
-                      std::int32_t length, bool immediate);
-    ResultCode noteOff(HostEvent* event, std::int32_t note, bool immediate);
     HostEvent* createController(std::int32_t controller, std::int32_t value);
     // Positions, sends and releases a created controller; nothing when the host made none.
     void sendController(HostEvent* controller, std::int32_t position, bool immediate);

@@ -1,5 +1,5 @@
 #include "ReferenceInstance.h"
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <algorithm>
 #include <limits>

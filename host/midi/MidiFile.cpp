@@ -1,6 +1,6 @@
 #include "host/midi/MidiFile.h"
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "host/midi/TempoMap.h"
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <algorithm>
 #include <cmath>

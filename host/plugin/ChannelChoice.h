@@ -1,6 +1,6 @@
 #pragma once
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <cstddef>
 #include <cstdint>

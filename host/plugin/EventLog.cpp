@@ -1,6 +1,6 @@
 #include "host/plugin/EventLog.h"
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <array>
 #include <cstdio>

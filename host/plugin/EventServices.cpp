@@ -2,7 +2,7 @@
 
 #include "host/plugin/InterfacePointer.h"
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <new>
 

@@ -2,7 +2,7 @@
 
 #include "host/midi/NoteLengths.h"
 #include "host/midi/TempoMap.h"
-#include "host/plugin/LegatoChannel.h"
+#include "host/plugin/BankChannel.h"
 #include "host/plugin/PluginInstance.h"
 
 #include <algorithm>
@@ -223,16 +223,19 @@ void MidiProcessor::processTrack(const Track& track, const MidiFile& tempoSource
     }
 
     std::optional<TempoMap> tempo;
+    std::unique_ptr<ChannelBank> bank;
+    if (playing.needsCore()) {
+        tempo.emplace(tempoSource, index);
+        bank = std::make_unique<ChannelBank>();
+        BankChannel::prepare(*bank, speed, playing);
+    }
     std::array<std::unique_ptr<ChannelPlayer>, midi::channelCount> instances;
     for (std::uint8_t channel = 0; channel < midi::channelCount; ++channel) {
         if (!isOn(channels, channel)) {
             continue;
         }
-        if (playing.needsCore()) {
-            if (!tempo) {
-                tempo.emplace(tempoSource, index);
-            }
-            instances[channel] = std::make_unique<LegatoChannel>(channel, speed, playing, *tempo);
+        if (bank) {
+            instances[channel] = std::make_unique<BankChannel>(*bank, channel, *tempo);
         } else {
             instances[channel] =
                 std::make_unique<PluginChannel>(createModule(), context, services, channel, speed);

@@ -7,10 +7,8 @@ namespace quorlin::host {
 
 // How process plays the channels it runs, beyond the portamento speed. Left unset, an option
 // keeps the seed's rule, and the run drives the plug-in library through its tables; setting
-// either of the first two, even to its default, runs the legato core linked into the program.
+// either of the first two, even to its default, runs the channel bank linked into the program.
 struct PlayingOptions {
-    static constexpr std::uint32_t chordWindowMax = 100; // milliseconds
-
     // --chord-window MS: held keys struck less than this before a note-on do not count.
     std::optional<std::uint32_t> chordWindow;
     // --cc65 change: controller 65 only when its value changes on the channel.

@@ -6,7 +6,7 @@
 #include "host/render/SvgWriter.h"
 #include "host/render/TimeScale.h"
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <algorithm>
 #include <bit>

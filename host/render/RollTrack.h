@@ -2,7 +2,7 @@
 
 #include "host/midi/MidiFile.h"
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <array>
 #include <cstdint>

@@ -3,8 +3,8 @@
 
 #include "component/FactoryInterface.h"
 #include "component/HostMidiServices.h"
-#include "component/MidiProtocol.h"
 #include "component/ModuleInterfaces.h"
+#include "legato/MidiProtocol.h"
 #include "testing/RecordingHostMidiServices.h"
 #include "testing/SlotCall.h"
 

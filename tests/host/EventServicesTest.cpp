@@ -2,7 +2,7 @@
 #include "component/HostServicesContext.h"
 #include "testing/SlotCall.h"
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <gtest/gtest.h>
 

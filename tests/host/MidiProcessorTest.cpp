@@ -2,7 +2,7 @@
 #include "ScriptedModule.h"
 #include "host/midi/NoteLengths.h"
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <gtest/gtest.h>
 

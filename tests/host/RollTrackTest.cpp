@@ -1,6 +1,6 @@
 #include "host/render/RollTrack.h"
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The built library loaded by file, as a sequencer loads it: only the export and table places.
 
 #include "component/FactoryInterface.h"
-#include "component/MidiProtocol.h"
 #include "component/ModuleInterfaces.h"
+#include "legato/MidiProtocol.h"
 #include "product/ProductIdentity.h"
 #include "testing/MessagePump.h"
 #include "testing/RecordingHostContext.h"

@@ -2,7 +2,7 @@
 // the bundle's code and the module's process-wide state, and must not trip over each other.
 
 #include "PluginUnderTest.h"
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // throwing, and leaves the host's references, the timer uses and the parameter registry as they
 // were before the call.
 
-#include "component/MidiProtocol.h"
 #include "component/ModuleInterfaces.h"
 #include "factory/PluginFactory.h"
 #include "factory/ProductClass.h"
+#include "legato/MidiProtocol.h"
 #include "parameters/ChangeTimer.h"
 #include "parameters/Parameter.h"
 #include "parameters/ParameterRegistry.h"

@@ -1,6 +1,6 @@
 // What the module sends for each kind of event, in which order, by which path.
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 #include "testing/ModuleFixture.h"
 
 #include <climits>

@@ -1,10 +1,10 @@
 // The event path must not touch the heap once warmed up. This program counts every allocation
 // made while events flow.
 
-#include "component/MidiProtocol.h"
 #include "component/ModuleInterfaces.h"
 #include "factory/PluginFactory.h"
 #include "factory/ProductClass.h"
+#include "legato/MidiProtocol.h"
 #include "module/MidiModuleBase.h"
 #include "testing/CountingAllocator.h"
 #include "testing/RecordingHostContext.h"

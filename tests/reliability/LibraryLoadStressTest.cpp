@@ -3,7 +3,7 @@
 // timer reaches a library that is gone.
 
 #include "StressHost.h"
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 #include "testing/MessagePump.h"
 
 #include <windows.h>

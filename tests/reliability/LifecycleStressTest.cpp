@@ -2,7 +2,7 @@
 // opened, edited and closed over and over.
 
 #include "StressHost.h"
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 #include "parameters/ChangeTimer.h"
 #include "parameters/ParameterRegistry.h"
 

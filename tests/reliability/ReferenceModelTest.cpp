@@ -1,7 +1,7 @@
 // The model is the yardstick for the fuzzers and the stress suites, so its own rules are held
 // to the product's documented examples here.
 
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 #include "testing/DecimalReading.h"
 #include "testing/ReferenceHost.h"
 

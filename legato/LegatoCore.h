@@ -1,31 +1,45 @@
 #pragma once
 
-#include "product/HeldNoteTable.h"
+#include "legato/HeldNoteTable.h"
+#include "legato/MidiKeyTable.h"
+#include "legato/PlayingRanges.h"
 
 #include <cstdint>
 #include <optional>
 
 namespace quorlin {
 
+// What a message is to the legato rule.
+enum class MessageKind : std::uint8_t {
+    noteOn,     // a note-on with a velocity above 0
+    noteOff,    // a note-off, or a note-on with velocity 0
+    controller, // a control change
+    other,      // anything else: it passes by the core untouched
+};
+
+// The core's answer to one message: what it is, and the controller 65 value to send right
+// before it (only ever for a note-on).
+struct Decision {
+    MessageKind kind = MessageKind::other;
+    std::optional<std::int32_t> portamento;
+};
+
 // Quorlin's legato rule for one stream of notes, free of any plug-in format: which keys are
 // held, whether the next note-on glides (controller 65), and when the portamento time
 // (controller 5) is owed. Every format is an adapter around it: the module behind the binary
-// contract keeps one for all it is sent, the LV2 plug-in one per MIDI channel.
+// contract keeps one for all it is sent (LegatoCore, whose table takes any 32-bit note number),
+// the channel bank one per MIDI channel (ChannelCore, whose table holds keys 0..127 in place).
+// `Keys` is the table of held keys; the rule is the same for both.
 //
 // Positions are the caller's running count (ticks, frames), compared in wrapping 32-bit
 // arithmetic. Nothing here sends: the caller asks for a decision and sends what it is told.
 // No operation allocates for the note numbers 0..127, whose room is taken at construction; no
 // operation locks or blocks. One caller at a time: the object is not shared between threads.
-class LegatoCore {
+template <class Keys> class BasicLegatoCore {
 public:
-    // The portamento time no controller 5 is sent for.
-    static constexpr std::int32_t speedOff = -1;
-
-    // The held keys' room comes from `memory`: plain new and delete unless told otherwise.
-    explicit LegatoCore(std::pmr::memory_resource* memory = HeldNoteTable::plainMemory())
-        : heldKeys(memory) {}
-    LegatoCore(const LegatoCore&) = delete;
-    LegatoCore& operator=(const LegatoCore&) = delete;
+    BasicLegatoCore() = default;
+    BasicLegatoCore(const BasicLegatoCore&) = delete;
+    BasicLegatoCore& operator=(const BasicLegatoCore&) = delete;
 
     // The chord window, in positions: a held key struck less than this before a note-on does
     // not count as held for it, so the notes of a chord struck together do not glide from one
@@ -35,12 +49,21 @@ public:
     // one passing through. False, the default: before every note-on. Any time; constant time.
     void setPortamentoOnChange(bool onChange) noexcept { portamentoOnChange = onChange; }
 
+    // The one dispatch every format goes through: a message of `kind` (a status without its
+    // channel: the module hands over the host's whole status, so one that carries channel bits
+    // is other) with its data bytes `first` and `second`, at `position`, with `length` for a
+    // note-on that has one. Note-ons go to noteOn, note-offs to noteOff, controllers to
+    // controller. Only noteOn can throw, and only as it says.
+    Decision receive(std::int32_t kind, std::int32_t first, std::int32_t second,
+                     std::int32_t position, std::int32_t length);
+
     // A note-on of `note` at `position`, sounding `length` (0 or less: until its note-off). Holds
     // the key, lets go of keys whose length ended at or before `position`, and answers the
     // controller 65 value to send before the note-on: 127 when another key is still held, else
     // 0; nothing when only changes are sent and the channel has that value already. Costs a
     // search and one pass over the held keys. Only a note number outside 0..127, with the room
-    // used up, can need memory: std::bad_alloc then, and nothing has changed.
+    // used up, can need memory (only in LegatoCore): std::bad_alloc then, and nothing has
+    // changed.
     std::optional<std::int32_t> noteOn(std::int32_t note, std::int32_t position,
                                        std::int32_t length);
     // A note-off, or a note-on with velocity 0: the key is no longer held; a key that is not
@@ -48,8 +71,8 @@ public:
     void noteOff(std::int32_t note) noexcept { heldKeys.remove(note); }
     // A controller that passes through. All Sound Off, All Notes Off and the mode messages
     // (Omni, Mono, Poly) end every held note, so the keys are let go and the next note-on sends
-    // controller 65 whatever its value; a controller 65 is the channel's value from now on.
-    // Constant time.
+    // controller 65 whatever its value; a controller 65 is the channel's value from now on, and
+    // Reset All Controllers sets it to 0 on the synthesizer. Constant time.
     void controller(std::int32_t number, std::int32_t value) noexcept;
     // The controller 65 that noteOn asked for did not reach the channel (an output was full):
     // the next note-on sends one whatever its value. Constant time.
@@ -63,6 +86,13 @@ public:
         speedPending = true;
         portamentoOwed = true;
     }
+    // Keys struck more than `oldest` positions before `position` are taken as struck then: a
+    // caller that may hold keys longer than 2^31 positions calls this at least every 2^30
+    // positions, so that the ages the chord window measures never wrap. Costs a pass.
+    void limitAges(std::int32_t position, std::int32_t oldest) noexcept {
+        heldKeys.limitAges(position, oldest);
+    }
+
     // The portamento time changed: -1 ("Off") or 0..127, as the caller's parameter holds it. It
     // is owed from now on, even when the value repeats the last. Constant time.
     void setSpeed(std::int32_t value) noexcept {
@@ -74,7 +104,7 @@ public:
     // no controller and uses the request up. Constant time.
     std::optional<std::int32_t> takeDueSpeed() noexcept;
 
-    const HeldNoteTable& heldNotes() const noexcept { return heldKeys; }
+    const Keys& heldNotes() const noexcept { return heldKeys; }
 
 private:
     // How many held keys count for the note-on of `note` at `position`, itself included.
@@ -84,9 +114,17 @@ private:
     bool portamentoOnChange = false;
     std::int32_t lastPortamento = 0; // the last controller 65 that went out on the channel
     bool portamentoOwed = true;      // the next note-on sends one whatever its value
-    std::int32_t speed = speedOff;
+    std::int32_t speed = playing::speedOff;
     bool speedPending = false;
-    HeldNoteTable heldKeys;
+    Keys heldKeys;
 };
+
+// The module's core: any 32-bit note number from a host.
+using LegatoCore = BasicLegatoCore<HeldNoteTable>;
+// A MIDI channel's core: keys 0..127, in place.
+using ChannelCore = BasicLegatoCore<MidiKeyTable>;
+
+extern template class BasicLegatoCore<HeldNoteTable>;
+extern template class BasicLegatoCore<MidiKeyTable>;
 
 } // namespace quorlin

@@ -35,6 +35,9 @@ public:
     void remove(std::int32_t note);
     // Erases every entry whose end is at or before `position`; never allocates.
     void prune(std::int32_t position);
+    // Moves the start of every entry struck more than `oldest` positions before `position` (in
+    // wrapping arithmetic) up to `oldest` positions before it. Ends stay as they are.
+    void limitAges(std::int32_t position, std::int32_t oldest) noexcept;
     std::uint32_t count() const { return static_cast<std::uint32_t>(notes.size()); }
     void clear() { notes.clear(); } // keeps the room, so the next notes take none
 
@@ -43,6 +46,12 @@ public:
     // The held keys in ascending note order.
     auto begin() const { return notes.begin(); }
     auto end() const { return notes.end(); }
+    // Calls `visit` with each held key, in ascending note order.
+    template <class Visit> void forEach(Visit&& visit) const {
+        for (const HeldNote& entry : notes) {
+            visit(entry);
+        }
+    }
 
     // The room taken at construction: every MIDI note number.
     static constexpr std::size_t midiNoteCount = 128;

@@ -1,4 +1,4 @@
-#include "product/HeldNoteTable.h"
+#include "legato/HeldNoteTable.h"
 
 #include <gtest/gtest.h>
 

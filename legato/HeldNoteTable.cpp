@@ -1,4 +1,4 @@
-#include "HeldNoteTable.h"
+#include "legato/HeldNoteTable.h"
 
 #include <algorithm>
 
@@ -65,6 +65,16 @@ void HeldNoteTable::prune(std::int32_t position) {
     std::erase_if(notes, [position](const HeldNote& entry) {
         return entry.hasEnd && entry.endPosition <= position;
     });
+}
+
+void HeldNoteTable::limitAges(std::int32_t position, std::int32_t oldest) noexcept {
+    auto limit = static_cast<std::uint32_t>(oldest);
+    for (HeldNote& entry : notes) {
+        if (static_cast<std::uint32_t>(position) - static_cast<std::uint32_t>(entry.startPosition) >
+            limit) {
+            entry.startPosition = wrappingSum(position, -oldest);
+        }
+    }
 }
 
 const HeldNote* HeldNoteTable::find(std::int32_t note) const {

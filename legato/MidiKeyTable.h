@@ -1,0 +1,78 @@
+#pragma once
+
+#include "legato/HeldNoteTable.h"
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+
+namespace quorlin {
+
+// The held keys of one MIDI channel, for the note numbers 0..127 a channel message can carry:
+// the same table as HeldNoteTable, kept as a slot per key and a bit per held key, all inside
+// the object. Every operation but the walks takes constant time, and none allocates, throws or
+// depends on where anything lies. Note numbers outside 0..127 are ignored.
+class MidiKeyTable {
+public:
+    static constexpr std::size_t midiNoteCount = HeldNoteTable::midiNoteCount;
+
+    // Creates or fully overwrites the key's entry; a length above 0 gives the note an end.
+    void add(std::int32_t note, std::int32_t startPosition, std::int32_t length) noexcept;
+    void remove(std::int32_t note) noexcept {
+        if (isMidiNote(note)) {
+            clearBit(held, note);
+            clearBit(ending, note);
+        }
+    }
+    // Erases every entry whose end is at or before `position`: a walk over the keys with ends.
+    void prune(std::int32_t position) noexcept;
+    std::uint32_t count() const noexcept {
+        return static_cast<std::uint32_t>(std::popcount(held[0]) + std::popcount(held[1]));
+    }
+    void clear() noexcept {
+        held = {};
+        ending = {};
+    }
+    // As HeldNoteTable::limitAges.
+    void limitAges(std::int32_t position, std::int32_t oldest) noexcept;
+
+    // Null when the note is not held.
+    const HeldNote* find(std::int32_t note) const noexcept {
+        return isMidiNote(note) && hasBit(held, note) ? &keys[static_cast<std::size_t>(note)]
+                                                      : nullptr;
+    }
+    // Calls `visit` with each held key, in ascending note order.
+    template <class Visit> void forEach(Visit&& visit) const {
+        for (std::size_t word = 0; word < held.size(); ++word) {
+            for (std::uint64_t bits = held[word]; bits != 0; bits &= bits - 1) {
+                visit(keys[word * 64 + static_cast<std::size_t>(std::countr_zero(bits))]);
+            }
+        }
+    }
+
+private:
+    using Bits = std::array<std::uint64_t, 2>;
+
+    static bool isMidiNote(std::int32_t note) noexcept {
+        return static_cast<std::uint32_t>(note) < midiNoteCount;
+    }
+    static std::uint64_t bitOf(std::int32_t note) noexcept {
+        return std::uint64_t{1} << (note & 63);
+    }
+    static bool hasBit(const Bits& bits, std::int32_t note) noexcept {
+        return (bits[static_cast<std::size_t>(note >> 6)] & bitOf(note)) != 0;
+    }
+    static void setBit(Bits& bits, std::int32_t note) noexcept {
+        bits[static_cast<std::size_t>(note >> 6)] |= bitOf(note);
+    }
+    static void clearBit(Bits& bits, std::int32_t note) noexcept {
+        bits[static_cast<std::size_t>(note >> 6)] &= ~bitOf(note);
+    }
+
+    Bits held{};                                // a bit per held key
+    Bits ending{};                              // a bit per held key that has an end
+    std::array<HeldNote, midiNoteCount> keys{}; // meaningful where `held` has the bit
+};
+
+} // namespace quorlin
