@@ -42,11 +42,17 @@ void OutputSequence::start(LV2_Atom_Sequence* buffer, std::uint64_t capacity) no
 
 bool OutputSequence::put(std::uint32_t frame, const std::uint8_t* bytes, std::uint32_t size,
                          std::uint32_t keepFree) noexcept {
-    std::uint64_t needed = (sizeof(LV2_Atom_Event) + std::uint64_t{size} + 7) & ~std::uint64_t{7};
-    if (sequence == nullptr || used + needed + keepFree > room) {
+    std::uint64_t exact = sizeof(LV2_Atom_Event) + std::uint64_t{size};
+    std::uint64_t needed = (exact + 7) & ~std::uint64_t{7};
+    // Without room for its padding an event can still be the last one, when nothing is to
+    // follow it: the room is used up after it.
+    bool fitsPadded = used + needed + keepFree <= room;
+    bool fitsAsLast = keepFree == 0 && used + exact <= room;
+    if (sequence == nullptr || !(fitsPadded || fitsAsLast)) {
         ++droppedEvents;
         return false;
     }
+    std::uint64_t taken = fitsPadded ? needed : room - used;
     if (frame < lastFrame) {
         frame = lastFrame;
     }
@@ -61,8 +67,9 @@ bool OutputSequence::put(std::uint32_t frame, const std::uint8_t* bytes, std::ui
     event->time.frames = frame;
     event->body.type = midiEventType;
     event->body.size = size;
-    used += needed;
-    sequence->atom.size = static_cast<std::uint32_t>(sizeof(LV2_Atom_Sequence_Body) + used);
+    sequence->atom.size = static_cast<std::uint32_t>(sizeof(LV2_Atom_Sequence_Body) + used +
+                                                     (taken == needed ? needed : exact));
+    used += taken;
     return true;
 }
 

@@ -10,7 +10,9 @@
 namespace quorlin::lv2 {
 
 // Writes MIDI events into the atom sequence of an output port, in the room the host gave it.
-// An event that does not fit whole is dropped whole and counted; times never go backwards.
+// An event that does not fit whole is dropped whole and counted; times never go backwards. The
+// last event may end without its padding, as a sequence's size may leave it out: what is
+// written never passes the room, padding included.
 // Every size is summed in 64 bits, so no size an input carries can wrap past the room's check.
 class OutputSequence {
 public:
@@ -35,8 +37,7 @@ public:
     bool writeMessage(std::uint32_t frame, const std::uint8_t (&bytes)[3], std::uint32_t size,
                       std::uint32_t keepFree) noexcept {
         if (used + sizeof(ShortEvent) + keepFree > room) {
-            ++droppedEvents;
-            return false;
+            return put(frame, bytes, size, keepFree); // the last room, or none
         }
         lastFrame = frame < lastFrame ? lastFrame : frame;
         // The bytes are taken into one word before anything is written (in place they may lie

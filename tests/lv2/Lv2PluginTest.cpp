@@ -3,7 +3,7 @@
 
 #include "AllocationCount.h"
 #include "PluginUnderTest.h"
-#include "component/MidiProtocol.h"
+#include "legato/MidiProtocol.h"
 
 #include <gtest/gtest.h>
 #include <lv2/atom/atom.h>
@@ -11,6 +11,7 @@
 #include <lv2/time/time.h>
 
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace quorlin::testing {
@@ -161,8 +162,10 @@ TEST(Lv2Plugin, EventsThatDoNotFitTheOutputAreDroppedWholeAndReported) {
     plugin.queue(0, noteOn(0, 60, 100));
     plugin.queue(1, noteOn(0, 62, 100));
     plugin.queue(2, {midi::statusSysEx, 0x01, midi::statusSysExContinuation});
-    EXPECT_EQ(plugin.run(cycleFrames), (Events{at(0, portamento(0, 0)), at(0, noteOn(0, 60, 100)),
-                                               at(1, portamento(0, 127))}));
+    // The input's events come first; Quorlin's controllers take only the room left after them.
+    EXPECT_EQ(plugin.run(cycleFrames),
+              (Events{at(0, noteOn(0, 60, 100)), at(1, noteOn(0, 62, 100)),
+                      at(2, {midi::statusSysEx, 0x01, midi::statusSysExContinuation})}));
     EXPECT_EQ(plugin.outputAtomSize(), 8u + 3u * 24u);
     EXPECT_TRUE(plugin.logLines().empty()) << "nothing is logged from run";
 
@@ -272,7 +275,7 @@ TEST(Lv2Plugin, EveryEventIsReadAndWrittenWithinItsBuffer) {
     Events first = {at(0, portamento(0, 0)), at(0, noteOn(0, 60, 100))};
     EXPECT_EQ(small.runWith(rawSequence(small, {raw(0, noteOn(0, 60, 100)), {1, sysex, ~15u}}),
                             cycleFrames),
-              first);
+              (Events{at(0, noteOn(0, 60, 100))}));
     // An 8-byte sysex that claims 200 bytes, and an event past the size its sequence claims,
     // end the walk; an object of size 0 as the buffer's last bytes has no type to read.
     PluginUnderTest plugin(quorlinUri);
@@ -302,6 +305,92 @@ TEST(Lv2Plugin, InPlaceBuffersPassEveryInputEventAndAddControllersWhereRoomAllow
     plugin.deactivate();
     ASSERT_EQ(plugin.logLines().size(), 1u);
     EXPECT_NE(plugin.logLines()[0].find("1 MIDI events dropped"), std::string::npos);
+}
+
+TEST(Lv2Plugin, InputEventsKeepTheirRoomInPlaceAndApartAndOwedControllersComeLater) {
+    Events notes = {at(0, noteOn(0, 62, 100)), at(1, noteOn(0, 64, 100)),
+                    at(2, noteOn(0, 67, 100))};
+    auto input = [&](PluginUnderTest& plugin) {
+        std::vector<RawEvent> events;
+        for (const OutputEvent& note : notes) {
+            events.push_back(raw(note.frame, note.bytes));
+        }
+        return rawSequence(plugin, events);
+    };
+    // In place, with controller 5 owed at the cycle's start: the input is read before anything
+    // is written over it.
+    PluginUnderTest inPlace(quorlinUri);
+    inPlace.setControl("speed", 40.0f);
+    inPlace.activate();
+    inPlace.runWith(input(inPlace), cycleFrames, true);
+    inPlace.setControl("speed", 50.0f);
+    EXPECT_EQ(inPlace.runWith(input(inPlace), cycleFrames, true), notes);
+    // In place, a sequence whose size leaves out its last event's padding keeps that event.
+    auto pair = {raw(0, noteOn(0, 60, 100)), raw(1, noteOff(0, 60, 0))};
+    EXPECT_EQ(inPlace.runWith(rawSequence(inPlace, pair, 8 + 24 + 19), cycleFrames, true),
+              (Events{at(0, noteOn(0, 60, 100)), at(1, noteOff(0, 60, 0))}));
+
+    // Apart, in an output just the input's size, while C3 sounds: every input event, the
+    // note-off of C3 among them, before any controller of Quorlin's.
+    PluginUnderTest apart(quorlinUri, 16 + 4 * 24);
+    apart.activate();
+    apart.queue(0, noteOn(0, 48, 100));
+    apart.run(cycleFrames);
+    apart.clearInput();
+    apart.setControl("speed", 30.0f);
+    Events chord = {at(0, noteOn(0, 60, 100)), at(1, noteOn(0, 64, 100)), at(2, noteOn(0, 67, 100)),
+                    at(3, noteOff(0, 48, 0))};
+    for (const OutputEvent& event : chord) {
+        apart.queue(event.frame, event.bytes);
+    }
+    EXPECT_EQ(apart.run(cycleFrames), chord);
+    // The controller 5 that found no room goes out in the next cycle that has room.
+    apart.clearInput();
+    EXPECT_EQ(apart.run(cycleFrames), (Events{at(0, portamentoTime(0, 30))}));
+}
+
+TEST(Lv2Plugin, ResetAllControllersAndHoursOfHeldKeysAndAbsurdRatesKeepTheRule) {
+    // Controller 65 on change: Reset All Controllers sets the synthesizer's to 0, so the next
+    // legato note sends 127 again.
+    PluginUnderTest onChange(quorlinUri);
+    onChange.setControl("cc65_on_change", 1.0f);
+    onChange.activate();
+    onChange.queue(0, noteOn(0, 60, 100));
+    onChange.queue(1, noteOn(0, 62, 100));
+    onChange.queue(2, controller(0, midi::controllerResetAllControllers, 0));
+    onChange.queue(3, noteOn(0, 64, 100));
+    EXPECT_EQ(onChange.run(cycleFrames),
+              (Events{at(0, portamento(0, 0)), at(0, noteOn(0, 60, 100)), at(1, portamento(0, 127)),
+                      at(1, noteOn(0, 62, 100)),
+                      at(2, controller(0, midi::controllerResetAllControllers, 0)),
+                      at(3, portamento(0, 127)), at(3, noteOn(0, 64, 100))}));
+
+    // A key held for 2^31 frames and more (12.4 hours at 48 kHz) still counts past the window.
+    PluginUnderTest held(quorlinUri);
+    held.setControl("chord_window", 10.0f);
+    held.activate();
+    held.queue(0, noteOn(0, 48, 100));
+    held.run(cycleFrames);
+    held.clearInput();
+    for (int cycle = 0; cycle < 5; ++cycle) {
+        held.run(std::uint32_t{1} << 29);
+    }
+    held.queue(0, noteOn(0, 60, 100));
+    EXPECT_EQ(held.run(cycleFrames),
+              (Events{at(0, portamento(0, 127)), at(0, noteOn(0, 60, 100))}));
+
+    // At absurd sample rates the window saturates: keys 2 frames apart are still one chord.
+    for (double rate : {2.2e10, std::numeric_limits<double>::infinity()}) {
+        PluginUnderTest fast(quorlinUri, PluginUnderTest::defaultOutputCapacity, rate);
+        fast.setControl("chord_window", 100.0f);
+        fast.activate();
+        fast.queue(0, noteOn(0, 60, 100));
+        fast.queue(2, noteOn(0, 64, 100));
+        EXPECT_EQ(fast.run(cycleFrames),
+                  (Events{at(0, portamento(0, 0)), at(0, noteOn(0, 60, 100)),
+                          at(2, portamento(0, 0)), at(2, noteOn(0, 64, 100))}))
+            << rate;
+    }
 }
 
 TEST(Lv2Plugin, RunTakesNothingFromTheHeap) {

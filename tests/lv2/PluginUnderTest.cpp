@@ -34,7 +34,7 @@ LilvWorld* world() {
 
 } // namespace
 
-PluginUnderTest::PluginUnderTest(const std::string& uri, std::uint32_t capacity)
+PluginUnderTest::PluginUnderTest(const std::string& uri, std::uint32_t capacity, double sampleRate)
     : input(inputBytes / 8), output((capacity + 7) / 8 + 1), outputCapacity(capacity) {
     LilvNode* uriNode = lilv_new_uri(world(), uri.c_str());
     plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world()), uriNode);
@@ -46,7 +46,7 @@ PluginUnderTest::PluginUnderTest(const std::string& uri, std::uint32_t capacity)
     LV2_Feature logFeature{LV2_LOG__log, log.feature()};
     const LV2_Feature* features[] = {&mapFeature, &logFeature, nullptr};
     std::int64_t before = allocationCount();
-    instance = lilv_plugin_instantiate(plugin, 48000.0, features);
+    instance = lilv_plugin_instantiate(plugin, sampleRate, features);
     allocationsInInstantiate = allocationCount() - before;
     if (instance == nullptr) {
         throw std::runtime_error("cannot instantiate " + uri);

@@ -32,7 +32,8 @@ public:
     static constexpr std::size_t maxAudioFrames = 4096;
 
     explicit PluginUnderTest(const std::string& uri,
-                             std::uint32_t outputCapacity = defaultOutputCapacity);
+                             std::uint32_t outputCapacity = defaultOutputCapacity,
+                             double sampleRate = 48000.0);
     PluginUnderTest(const PluginUnderTest&) = delete;
     PluginUnderTest& operator=(const PluginUnderTest&) = delete;
     ~PluginUnderTest();
