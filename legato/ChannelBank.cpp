@@ -96,7 +96,6 @@ ChannelBank::Before ChannelBank::receive(const std::uint8_t* bytes, std::size_t 
     if (!isChannelMessage(bytes, size)) {
         return out;
     }
-    advance(now);
     auto number = static_cast<std::uint8_t>(bytes[0] & midi::channelMask);
     Channel& channel = channels[number];
     // Notes 0..127 always find their room, which was taken at construction: nothing throws.

@@ -100,7 +100,8 @@ public:
     void notSent(const ShortMessage& message) noexcept;
 
     // Time passes: call at least once every 2^30 positions while keys may be held (a plug-in at
-    // every cycle), so that a key held for hours still counts for the chord window.
+    // every cycle; a caller whose positions may leap, before each message), so that a key held
+    // for hours still counts for the chord window.
     void advance(std::int32_t now) noexcept;
 
     // The core of one channel, for what a caller reads of it.

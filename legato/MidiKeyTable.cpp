@@ -12,6 +12,7 @@ void MidiKeyTable::add(std::int32_t note, std::int32_t startPosition,
     auto end = static_cast<std::int32_t>(static_cast<std::uint32_t>(startPosition) +
                                          static_cast<std::uint32_t>(length));
     keys[static_cast<std::size_t>(note)] = {note, startPosition, hasEnd ? end : -1, hasEnd};
+    heldCount += hasBit(held, note) ? 0 : 1;
     setBit(held, note);
     if (hasEnd) {
         setBit(ending, note);

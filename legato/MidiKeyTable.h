@@ -20,19 +20,19 @@ public:
     // Creates or fully overwrites the key's entry; a length above 0 gives the note an end.
     void add(std::int32_t note, std::int32_t startPosition, std::int32_t length) noexcept;
     void remove(std::int32_t note) noexcept {
-        if (isMidiNote(note)) {
+        if (isMidiNote(note) && hasBit(held, note)) {
             clearBit(held, note);
             clearBit(ending, note);
+            --heldCount;
         }
     }
     // Erases every entry whose end is at or before `position`: a walk over the keys with ends.
     void prune(std::int32_t position) noexcept;
-    std::uint32_t count() const noexcept {
-        return static_cast<std::uint32_t>(std::popcount(held[0]) + std::popcount(held[1]));
-    }
+    std::uint32_t count() const noexcept { return heldCount; }
     void clear() noexcept {
         held = {};
         ending = {};
+        heldCount = 0;
     }
     // As HeldNoteTable::limitAges.
     void limitAges(std::int32_t position, std::int32_t oldest) noexcept;
@@ -72,6 +72,7 @@ private:
 
     Bits held{};                                // a bit per held key
     Bits ending{};                              // a bit per held key that has an end
+    std::uint32_t heldCount = 0;                // the bits set in `held`, counted as they change
     std::array<HeldNote, midiNoteCount> keys{}; // meaningful where `held` has the bit
 };
 

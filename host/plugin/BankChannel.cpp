@@ -40,6 +40,8 @@ void BankChannel::processEvent(const MidiEvent& event, std::int32_t length,
         // The chord window is measured at the tempo of this note.
         bank.setPositionRate(tempo.ticksPerSecond(event.tick));
     }
+    // A file's ticks may leap by hours between two events.
+    bank.advance(static_cast<std::int32_t>(event.tick));
     const std::uint8_t bytes[3] = {event.status, event.data1, event.data2};
     std::size_t size = MidiEvent::hasSecondDataByte(event.status) ? 3 : 2;
     append(bank.receive(bytes, size, static_cast<std::int32_t>(event.tick), length), event.tick,
