@@ -22,4 +22,16 @@ void pumpMessagesFor(std::chrono::milliseconds duration) {
     pumpPendingMessages();
 }
 
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+        pumpPendingMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 } // namespace quorlin::testing

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 namespace quorlin::testing {
 
@@ -10,5 +11,12 @@ void pumpMessagesFor(std::chrono::milliseconds duration);
 
 // Dispatches what is due now and returns at once.
 void pumpPendingMessages();
+
+// How long a test waits for something a 20 ms timer brings: far beyond an idle machine's few
+// periods, so that a busy one never decides. A wait returns as soon as its condition holds.
+inline constexpr std::chrono::milliseconds patience{10000};
+
+// Runs the message loop until `done` holds or `limit` has passed; true when done.
+bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = patience);
 
 } // namespace quorlin::testing

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
-"""Files made to cost a MIDI program more than their size warrants: each run must stay within a
-time and a memory limit (the host is stopped past either, and the case fails), and what it
-writes must still be right: well-formed SVG whatever the names hold, log rows neither cut nor
-merged, oversized input refused after its header."""
+"""Files made to cost a MIDI program more than their size warrants: each must cost time in
+proportion to its size (a file of half the size, timed in the same run, bounds it, however busy
+the machine) and stay within a memory limit (the host is stopped past it, and the case fails),
+and what it writes must still be right: well-formed SVG whatever the names hold, log rows
+neither cut nor merged, oversized input refused after its header."""
 
 import argparse
 import os
@@ -16,10 +17,15 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import hostcheck  # noqa: E402
 import hostile_files  # noqa: E402
 
-# Far above what these files need (well under a second and 100 MB natively), far below what a
-# drawing or reading that grows with the square of the file would take.
-SECONDS = 120
+# Far above what these files need (under 100 MB natively), far below what a drawing or reading
+# that grows with the square of the file would take.
 MEBIBYTES = 1024
+# Doubling a file may at most triple its time: work that grows with the square of the file
+# quadruples it. The fastest of two runs of each size is compared, so a busy spell of the
+# machine that hits one run does not decide.
+GROWTH = 3.2
+# A run is stopped past this many times the time of the smaller file, so nothing hangs.
+RUNAWAY = 20.0
 
 
 def peak_mebibytes(pid):
@@ -34,8 +40,9 @@ def peak_mebibytes(pid):
     return 0
 
 
-def bounded(host, name, arguments):
-    """Runs the host, stopping it past the time or memory limit; fails the case if it had to."""
+def bounded(host, name, arguments, seconds=None):
+    """Runs the host, stopping it past the memory limit or `seconds`; fails the case if it had
+    to."""
     started = time.monotonic()
     process = subprocess.Popen(host.command + arguments, stdout=subprocess.PIPE,
                                stderr=subprocess.PIPE)
@@ -47,11 +54,11 @@ def bounded(host, name, arguments):
     while reader.is_alive():
         peak = max(peak, peak_mebibytes(process.pid))
         elapsed = time.monotonic() - started
-        if peak > MEBIBYTES or elapsed > SECONDS:
+        if peak > MEBIBYTES or (seconds is not None and elapsed > seconds):
             process.kill()
             reader.join()
-            hostcheck.fail("%s: stopped after %.1f s at %d MiB (limits %d s, %d MiB)" % (
-                name, elapsed, peak, SECONDS, MEBIBYTES))
+            hostcheck.fail("%s: stopped after %.1f s at %d MiB (limits %s s, %d MiB)" % (
+                name, elapsed, peak, "%.1f" % seconds if seconds else "no", MEBIBYTES))
         time.sleep(0.02)
     reader.join()
     stdout, stderr = output
@@ -60,6 +67,25 @@ def bounded(host, name, arguments):
                                          stdout.decode("utf-8", "replace"),
                                          stderr.decode("utf-8", "replace"))
     print("ok: %-32s %.2f s, peak %d MiB" % (name, elapsed, peak))
+    result.seconds = elapsed
+    return result
+
+
+def grows_linearly(host, name, make, write, arguments):
+    """Times `arguments` on the file `make(1)` and `make(2)` write (`write(data)` puts it in
+    place), the fastest of two runs each; fails when the larger costs more than GROWTH times the
+    smaller. Answers the run on the larger file, which is left in place."""
+    fastest = {}
+    for scale in (1, 2, 1, 2):
+        write(make(scale))
+        limit = RUNAWAY * fastest[1] + 5.0 if 1 in fastest else None
+        result = bounded(host, "%s, size %d" % (name, scale), arguments, limit)
+        fastest[scale] = min(fastest.get(scale, result.seconds), result.seconds)
+    ratio = fastest[2] / max(fastest[1], 0.01)
+    print("ok: %-32s twice the file, %.2f times the time" % (name, ratio))
+    if ratio > GROWTH:
+        hostcheck.fail("%s: twice the file took %.2f times as long (%.2f s against %.2f s)" % (
+            name, ratio, fastest[2], fastest[1]), result)
     return result
 
 
@@ -100,20 +126,24 @@ def main():
     work = os.path.abspath(options.work)
     hostcheck.fresh_folder(work)
 
-    # 30,000 one-note tracks: enough for work that grows with the square of the track count to
-    # pass the limit, few enough for a sanitized build to draw its 70 MB picture well within it.
-    tracks = 30000
-    files = {"tempos.mid": hostile_files.many_tempos(),
-             "tracks.mid": hostile_files.many_tracks(tracks),
-             "far.mid": hostile_files.far_note(1000)}
-    rolls_of = {"tempos.mid": 3000, "tracks.mid": tracks, "far.mid": 1000}
-    for name, data in files.items():
+    # Up to 30,000 one-note tracks (a sanitized build, slower tenfold, gets a quarter): enough
+    # for work that grows with the square of the track count to show, few enough for a
+    # sanitized build to draw its picture well within the memory limit.
+    tracks = 7500 if options.sanitized else 15000
+    makers = {"tempos.mid": lambda scale: hostile_files.many_tempos(1500 * scale, 50000 * scale),
+              "tracks.mid": lambda scale: hostile_files.many_tracks(tracks * scale),
+              "far.mid": lambda scale: hostile_files.far_note(500 * scale)}
+    rolls_of = {"tempos.mid": 3000, "tracks.mid": 2 * tracks, "far.mid": 1000}
+    for name, make in makers.items():
         source = os.path.join(work, name)
-        with open(source, "wb") as stream:
-            stream.write(data)
+
+        def write(data, path=source):
+            with open(path, "wb") as stream:
+                stream.write(data)
         svg = source + ".svg"
-        result = bounded(host, name + " --svg",
-                         ["process", source, "-o", source + ".out.mid", "--svg", svg])
+        result = grows_linearly(host, name + " --svg", make, write,
+                                ["process", source, "-o", source + ".out.mid", "--svg", svg,
+                                 "--force"])
         if result.returncode != 0:
             hostcheck.fail("%s --svg" % name, result)
         rolls = count_rolls(name, svg, result)

@@ -22,20 +22,8 @@ using namespace std::chrono_literals;
 using testing::FakeOwner;
 using testing::pumpMessagesFor;
 using testing::pumpPendingMessages;
+using testing::pumpUntil;
 using testing::RecordingListener;
-
-// Pumps until `done` or the deadline; true when done.
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 3000ms) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        pumpPendingMessages();
-        if (done()) {
-            return true;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return done();
-}
 
 class ChangeTimerTest : public testing::RegistryCheck {
 protected:

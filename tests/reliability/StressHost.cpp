@@ -44,16 +44,4 @@ std::uint32_t StressHost::release() {
     return left;
 }
 
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
-        testing::pumpPendingMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
 } // namespace quorlin::reliability

@@ -38,7 +38,4 @@ public:
     ModuleInterface* module = nullptr;
 };
 
-// Pumps this thread's messages until `done` holds or `limit` has passed; true when it held.
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
-
 } // namespace quorlin::reliability
