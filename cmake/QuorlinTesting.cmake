@@ -44,3 +44,8 @@ function(quorlin_uses_built_library name)
         target_compile_definitions(${name} PRIVATE QUORLIN_LIBRARY_FILE="$<TARGET_FILE:quorlin>")
     endif()
 endfunction()
+
+# A test that stands for a check whose tool is missing here: it fails, and says what to install.
+function(quorlin_missing_test name what)
+    add_test(NAME ${name} COMMAND sh -c "echo 'missing: ${what}'; exit 1")
+endfunction()

@@ -121,8 +121,8 @@ def main():
         missing = missing or "numpy is not installed for %s (install python3-numpy)" % (
             sys.executable)
     if missing:
-        print("skipped: " + missing)
-        sys.exit(hostcheck.SKIPPED)
+        print("missing: " + missing)
+        sys.exit(1)
     host, options = hostcheck.start(sys.argv[1:])
     work = options.work
     hostcheck.fresh_folder(work)

@@ -7,7 +7,7 @@ it went in, that every note-on follows controller 65 with its channel's legato v
 frame, and that controller 5 goes out on each channel before its first note and once after the
 speed changes. Prints what it saw and stops every process it started, also on failure.
 
-Exit status 77 (skipped) only when jackd or jalv is not installed.
+Without jackd, jalv or the jack module it fails and names what is missing.
 """
 
 import argparse
@@ -20,7 +20,6 @@ import tempfile
 import threading
 import time
 
-SKIPPED = 77
 URI = "https://www.tessivar.com/plugins/quorlin"
 RATE = 48000
 PERIOD = 256
@@ -340,10 +339,15 @@ def main():
     args = parser.parse_args()
     args.jackd = shutil.which("jackd")
     args.jalv = shutil.which("jalv")
-    if args.jackd is None or args.jalv is None:
-        print("SKIP: jackd or jalv is not installed")
-        return SKIPPED
-    import jack  # python3-jack-client
+    missing = [name for name, path in (("jackd (install jackd2)", args.jackd),
+                                       ("jalv (install jalv)", args.jalv)) if path is None]
+    try:
+        import jack
+    except ImportError:
+        missing.append("the jack module for %s (install python3-jack-client)" % sys.executable)
+    if missing:
+        print("missing: " + ", ".join(missing))
+        return 1
     # A deadline or a termination raises inside the run, so its cleanup stops every process.
     signal.signal(signal.SIGALRM, give_up)
     signal.signal(signal.SIGTERM, give_up)

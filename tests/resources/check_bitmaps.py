@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Checks the two skin bitmaps: PNG format and chunks, sizes, colours, edges, alpha and text
 (chunk integrity is pngcheck's). Usage: check_bitmaps.py RESOURCE_DIRECTORY.
-Needs PIL; exits 77 (skipped) without it."""
+Needs PIL: without it the check fails and names it."""
 
 import struct
 import sys
@@ -10,8 +10,8 @@ from pathlib import Path
 try:
     from PIL import Image
 except ImportError:
-    print("skipped: PIL is not available to this Python")
-    sys.exit(77)
+    print("missing: PIL for %s (install python3-pil)" % sys.executable)
+    sys.exit(1)
 
 GAMMA = 45454
 SRGB_CHROMATICITIES = (31270, 32900, 64000, 33000, 30000, 60000, 15000, 6000)
