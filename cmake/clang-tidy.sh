@@ -30,8 +30,8 @@ grep -o '"file": "[^"]*"' "$build/compile_commands.json" | sed 's/^"file": "\(.*
     sed "s|^$root/||" | grep -v -E '^/|^(build|tests)/' | sort -u >"$logs/files"
 
 # The headers of our own folders, wherever the checkout lies, also as a layer's include path
-# (build/PRESET/layers/LAYER/) shows them.
-headers="^$root/(build/[^/]+/layers/[^/]+/)?(bench|component|factory|fuzz|host|library|lv2|module|parameters|platform|product|resources|testing|tests)/"
+# (build/PRESET/layers/LAYER/) or a view (build/PRESET/views/TARGET/) shows them.
+headers="^$root/(build/[^/]+/(layers|views)/[^/]+/)?(bench|component|factory|fuzz|host|legato|library|lv2|module|parameters|platform|product|resources|testing|tests)/"
 export build logs headers
 xargs -P 2 -I FILE sh -c '
     log="$logs/$(echo "$1" | tr / _).log"
@@ -43,11 +43,5 @@ xargs -P 2 -I FILE sh -c '
         grep -E "(error|warning):" "$log"
     fi' tidy FILE <"$logs/files"
 
-passed=$(grep -l pass "$logs"/*.result 2>/dev/null | wc -l)
-failed=$(grep -l fail "$logs"/*.result 2>/dev/null | wc -l)
-if [ "$passed" -eq 0 ] && [ "$failed" -eq 0 ]; then
-    echo "no sources of ours in $build/compile_commands.json"
-    failed=1
-fi
-echo "clang-tidy: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+. cmake/count-results.sh
+report_results clang-tidy "$logs" "no sources of ours in $build/compile_commands.json"

@@ -66,11 +66,5 @@ while read -r program; do
 done <"$logs/programs"
 wait
 
-passed=$(grep -l pass "$logs"/*.result 2>/dev/null | wc -l)
-failed=$(grep -l fail "$logs"/*.result 2>/dev/null | wc -l)
-if [ "$passed" -eq 0 ] && [ "$failed" -eq 0 ]; then
-    echo "no test programs found under build/native/tests"
-    failed=1
-fi
-echo "memcheck: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+. cmake/count-results.sh
+report_results memcheck "$logs" "no test programs found under build/native/tests"
