@@ -21,7 +21,7 @@ INSTALL_PACKAGES := $(DEMO_PACKAGES) pkg-config lv2-dev
 PACKAGES := $(DEMO_PACKAGES) $(TEST_PACKAGES)
 PREFIX ?= /usr/local
 
-.PHONY: all test demo install bench fuzz memcheck listen format toolchain demo-toolchain install-toolchain native win32 \
+.PHONY: all test demo install bench fuzz mutants memcheck listen format toolchain demo-toolchain install-toolchain native win32 \
 	win64 sanitize clang clean
 
 all: test
@@ -58,6 +58,11 @@ bench: toolchain
 listen: toolchain
 	@cmake --preset native >/dev/null && cmake --build --preset native --target quorlin quorlin-host
 	@sh tools/listen.sh build/native/quorlin-host build/listen
+
+# Small faults made in the legato core and its adapters, one at a time, against the suites
+# that cover them (tools/mutants.py); not part of `make test`, which it would make too long.
+mutants: toolchain
+	@. cmake/quorlin-python.sh && "$$(quorlin_python)" tools/mutants.py
 
 # Each fuzzer for ten minutes (`make fuzz FUZZ_SECONDS=60` for less).
 FUZZ_SECONDS ?= 600
