@@ -187,7 +187,7 @@ void checkBatchOutput(const CommandLine& line, std::size_t index,
             throw HostError(text);
         }
     }
-    checkOutput(output, line.force);
+    checkOutput(output, line.force, Streams::Refused);
 }
 
 } // namespace
@@ -201,8 +201,13 @@ void runProcessCommand(const CommandLine& line, std::ostream& standardOut) {
             outputs.push_back(line.svg);
         }
         checkOutputs(line.inputs, outputs, line.force);
-        PluginLibrary library(pluginPathOf(line));
-        processOne(line, library, line.inputs.front(), line.output, line.svg, out);
+        try {
+            PluginLibrary library(pluginPathOf(line));
+            processOne(line, library, line.inputs.front(), line.output, line.svg, out);
+        } catch (...) {
+            releaseReaders(outputs);
+            throw;
+        }
         return;
     }
     makeOutputDirectory(line.outputDirectory);

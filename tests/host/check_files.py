@@ -6,10 +6,13 @@ batch. (A failure while the outputs are moved into place is staged in the FileAc
 
 import os
 import shutil
+import signal
 import socket
 import stat
+import subprocess
 import sys
 import threading
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import hostcheck  # noqa: E402
@@ -84,6 +87,100 @@ def check_special_targets(host, work):
                                   "--force"], [song])
     server.close()
     print("ok: a FIFO%s written in place, a socket refused" % (" and a device" if node else ""))
+
+
+def waited(host, name, arguments, until):
+    """Runs the host, waits until `until()` holds (it must, within a minute), and answers the
+    process still running."""
+    process = subprocess.Popen(host.command + arguments, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE)
+    deadline = time.monotonic() + 60
+    while not until():
+        if process.poll() is not None or time.monotonic() > deadline:
+            process.kill()
+            hostcheck.fail("%s: never came to the point awaited (exit %s, %s)" % (
+                name, process.poll(), process.communicate()[1][-500:]))
+        time.sleep(0.01)
+    return process
+
+
+def finished(host, name, process, reader=None):
+    """The result of a run that must end by itself, with its reader if any; a hang fails."""
+    try:
+        stdout, stderr = process.communicate(timeout=30)
+        if reader:
+            reader.wait(30)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        if reader:
+            reader.kill()
+        hostcheck.fail("%s: hangs" % name)
+    return subprocess.CompletedProcess(process.args, process.returncode,
+                                       stdout.decode(errors="replace"),
+                                       stderr.decode(errors="replace"))
+
+
+def check_output_faults(host, work, song):
+    """Outputs that never hang a reader or leak: a FIFO's reader ends when the run fails, a
+    batch or skin never writes through an existing entry that is not a plain file, a replaced
+    file keeps its mode, a name as long as a name may be is written, and a run stopped by a
+    signal leaves no temporary file behind."""
+    faults = os.path.join(work, "faults")
+    hostcheck.fresh_folder(faults)
+    fifo = os.path.join(faults, "reader.mid")
+    os.mkfifo(fifo)
+    bad = os.path.join(faults, "bad.mid")
+    write(bad, SONG[:-5])
+    reader = subprocess.Popen(["cat", fifo], stdout=subprocess.DEVNULL)
+
+    def reader_waits():
+        with open("/proc/%d/stat" % reader.pid) as status:
+            return status.read().rsplit(")", 1)[1].split()[0] == "S"
+    result = finished(host, "a failing run into a FIFO",
+                      waited(host, "reader", ["process", bad, "-o", fifo], reader_waits), reader)
+    if result.returncode == 0 or reader.returncode != 0:
+        hostcheck.fail("a failing run into a FIFO: its reader ends", result)
+
+    batch = os.path.join(faults, "batch")
+    os.makedirs(batch)
+    os.mkfifo(os.path.join(batch, "song.mid"))
+    os.symlink(os.devnull, os.path.join(batch, "bad.mid"))
+    write(os.path.join(faults, "bad.mid"), SONG)
+    skin = os.path.join(faults, "skin")
+    os.makedirs(skin)
+    os.mkfifo(os.path.join(skin, "preview.html"))
+    for extra in ([], ["--force"]):
+        for arguments in (["process", song, "--out-dir", batch], ["process", bad, "--out-dir",
+                          batch], ["skin", "--out", skin]):
+            run = waited(host, "batch", arguments + extra, lambda: True)
+            result = finished(host, " ".join(arguments[:1] + extra) + " onto a FIFO or a link",
+                              run)
+            if result.returncode == 0 or "Wrote" in result.stdout:
+                hostcheck.fail("%s: written through a FIFO or a link" % arguments, result)
+
+    private = os.path.join(faults, "n" * 250 + ".mid")
+    write(private, b"mine")
+    os.chmod(private, 0o600)
+    result = host.run("process", song, "-o", private, "--force")
+    if result.returncode != 0 or stat.S_IMODE(os.stat(private).st_mode) != 0o600:
+        hostcheck.fail("--force over a private file with a long name: written, still private",
+                       result)
+
+    svg = os.path.join(faults, "roll.svg")
+    os.mkfifo(svg)
+    for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        def partial():
+            return any(name.endswith(".partial") for name in os.listdir(faults))
+        run = waited(host, "a stopped run",
+                     ["process", song, "-o", os.path.join(faults, "x.mid"), "--svg", svg],
+                     partial)
+        run.send_signal(number)
+        finished(host, "a stopped run", run)
+        if partial() or run.returncode != -number:
+            hostcheck.fail("signal %d: exit %d, left %s" % (number, run.returncode,
+                                                             os.listdir(faults)))
+    print("ok: FIFO reader ends on failure, no batch through a FIFO or link, mode kept, long "
+          "name written, no temporary left after INT, TERM, HUP")
 
 
 def check_folders_and_batches(host, work, song):
@@ -191,6 +288,7 @@ def main():
 
     if not host.emulated:
         check_special_targets(host, work)
+        check_output_faults(host, work, song)
     check_folders_and_batches(host, work, song)
 
     if not host.emulated:
