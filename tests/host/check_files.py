@@ -89,72 +89,49 @@ def check_special_targets(host, work):
     print("ok: a FIFO%s written in place, a socket refused" % (" and a device" if node else ""))
 
 
-def waited(host, name, arguments, until):
-    """Runs the host, waits until `until()` holds (it must, within a minute), and answers the
-    process still running."""
-    process = subprocess.Popen(host.command + arguments, stdout=subprocess.PIPE,
-                               stderr=subprocess.PIPE)
+def stopped(host, name, arguments, until=lambda: True, reader=None):
+    """Starts the host, waits until `until()` holds, and answers the process and its output
+    once it ends by itself (a hang fails), with `reader` if any."""
+    process = subprocess.Popen(host.command + arguments, stdout=subprocess.PIPE)
     deadline = time.monotonic() + 60
-    while not until():
-        if process.poll() is not None or time.monotonic() > deadline:
-            process.kill()
-            hostcheck.fail("%s: never came to the point awaited (exit %s, %s)" % (
-                name, process.poll(), process.communicate()[1][-500:]))
+    while not until() and process.poll() is None and time.monotonic() < deadline:
         time.sleep(0.01)
-    return process
-
-
-def finished(host, name, process, reader=None):
-    """The result of a run that must end by itself, with its reader if any; a hang fails."""
+    yield process
     try:
-        stdout, stderr = process.communicate(timeout=30)
-        if reader:
-            reader.wait(30)
+        out = process.communicate(timeout=30)[0].decode(errors="replace")
+        reader and reader.wait(30)
     except subprocess.TimeoutExpired:
-        process.kill()
-        if reader:
-            reader.kill()
+        process.kill(), reader and reader.kill()
         hostcheck.fail("%s: hangs" % name)
-    return subprocess.CompletedProcess(process.args, process.returncode,
-                                       stdout.decode(errors="replace"),
-                                       stderr.decode(errors="replace"))
+    yield subprocess.CompletedProcess(arguments, process.returncode, out, "")
 
 
 def check_output_faults(host, work, song):
-    """Outputs that never hang a reader or leak: a FIFO's reader ends when the run fails, a
-    batch or skin never writes through an existing entry that is not a plain file, a replaced
-    file keeps its mode, a name as long as a name may be is written, and a run stopped by a
-    signal leaves no temporary file behind."""
+    """A FIFO's reader ends when the run fails, a batch or skin never writes through an entry
+    that is not a plain file, a replaced file keeps its mode, a name as long as a name may be is
+    written, and a run stopped by INT, TERM or HUP leaves no temporary file behind."""
     faults = os.path.join(work, "faults")
-    hostcheck.fresh_folder(faults)
-    fifo = os.path.join(faults, "reader.mid")
-    os.mkfifo(fifo)
-    bad = os.path.join(faults, "bad.mid")
+    batch, skin = os.path.join(faults, "batch"), os.path.join(faults, "skin")
+    hostcheck.fresh_folder(batch)
+    os.makedirs(skin)
+    fifo, svg, bad = (os.path.join(faults, name) for name in ("in.mid", "roll.svg", "bad.mid"))
+    for path in (fifo, svg, os.path.join(batch, "song.mid"), os.path.join(skin, "preview.html")):
+        os.mkfifo(path)
+    os.symlink(os.devnull, os.path.join(batch, "bad.mid"))
     write(bad, SONG[:-5])
     reader = subprocess.Popen(["cat", fifo], stdout=subprocess.DEVNULL)
 
-    def reader_waits():
-        with open("/proc/%d/stat" % reader.pid) as status:
-            return status.read().rsplit(")", 1)[1].split()[0] == "S"
-    result = finished(host, "a failing run into a FIFO",
-                      waited(host, "reader", ["process", bad, "-o", fifo], reader_waits), reader)
+    def waiting():
+        return open("/proc/%d/stat" % reader.pid).read().rsplit(")")[1].split()[0] == "S"
+    result = list(stopped(host, "failing into a FIFO", ["process", bad, "-o", fifo], waiting,
+                          reader))[1]
     if result.returncode == 0 or reader.returncode != 0:
         hostcheck.fail("a failing run into a FIFO: its reader ends", result)
-
-    batch = os.path.join(faults, "batch")
-    os.makedirs(batch)
-    os.mkfifo(os.path.join(batch, "song.mid"))
-    os.symlink(os.devnull, os.path.join(batch, "bad.mid"))
-    write(os.path.join(faults, "bad.mid"), SONG)
-    skin = os.path.join(faults, "skin")
-    os.makedirs(skin)
-    os.mkfifo(os.path.join(skin, "preview.html"))
-    for extra in ([], ["--force"]):
-        for arguments in (["process", song, "--out-dir", batch], ["process", bad, "--out-dir",
-                          batch], ["skin", "--out", skin]):
-            run = waited(host, "batch", arguments + extra, lambda: True)
-            result = finished(host, " ".join(arguments[:1] + extra) + " onto a FIFO or a link",
-                              run)
+    write(bad, SONG)
+    for arguments in (["process", song, "--out-dir", batch],
+                      ["process", bad, "--out-dir", batch], ["skin", "--out", skin]):
+        for extra in ([], ["--force"]):
+            result = list(stopped(host, " ".join(arguments + extra), arguments + extra))[1]
             if result.returncode == 0 or "Wrote" in result.stdout:
                 hostcheck.fail("%s: written through a FIFO or a link" % arguments, result)
 
@@ -163,22 +140,16 @@ def check_output_faults(host, work, song):
     os.chmod(private, 0o600)
     result = host.run("process", song, "-o", private, "--force")
     if result.returncode != 0 or stat.S_IMODE(os.stat(private).st_mode) != 0o600:
-        hostcheck.fail("--force over a private file with a long name: written, still private",
-                       result)
+        hostcheck.fail("--force over a private file with a long name: still private", result)
 
-    svg = os.path.join(faults, "roll.svg")
-    os.mkfifo(svg)
+    def partial():
+        return any(name.endswith(".partial") for name in os.listdir(faults))
     for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
-        def partial():
-            return any(name.endswith(".partial") for name in os.listdir(faults))
-        run = waited(host, "a stopped run",
-                     ["process", song, "-o", os.path.join(faults, "x.mid"), "--svg", svg],
-                     partial)
-        run.send_signal(number)
-        finished(host, "a stopped run", run)
-        if partial() or run.returncode != -number:
-            hostcheck.fail("signal %d: exit %d, left %s" % (number, run.returncode,
-                                                             os.listdir(faults)))
+        runs = stopped(host, "a stopped run", ["process", song, "-o", os.path.join(
+            faults, "x.mid"), "--svg", svg], partial)
+        next(runs).send_signal(number)
+        if next(runs).returncode != -number or partial():
+            hostcheck.fail("signal %d: left %s" % (number, os.listdir(faults)))
     print("ok: FIFO reader ends on failure, no batch through a FIFO or link, mode kept, long "
           "name written, no temporary left after INT, TERM, HUP")
 
