@@ -154,6 +154,21 @@ def main():
             hostcheck.fail("far.mid: a %d-byte picture" % os.path.getsize(svg), result)
         os.remove(svg)
 
+    # The legato core's chord window and tolerance read one tempo map a file, not one a track:
+    # twice the tracks and twice the tempo changes (at scale 2, 300 KB) take twice the time.
+    source = os.path.join(work, "conductor.mid")
+    conductor = (1000, 2500) if options.sanitized else (4000, 10000)
+
+    def write_conductor(data):
+        with open(source, "wb") as stream:
+            stream.write(data)
+    result = grows_linearly(host, "tempos --chord-window 20", lambda scale: hostile_files.
+                            many_tempos(conductor[0] * scale, conductor[1] * scale),
+                            write_conductor, ["process", source, "-o", source + ".out.mid",
+                                              "--force", "--chord-window", "20"])
+    if result.returncode != 0:
+        hostcheck.fail("tempos --chord-window 20", result)
+
     # Names and texts that are not UTF-8, or hold what XML does not allow; a long text with a
     # line break inside.
     hostile_name = b"lead \xf5\xff\xfe \xef\xbf\xbe\xef\xbf\xbf \x01 <&> \xc3"
