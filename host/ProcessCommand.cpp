@@ -5,6 +5,7 @@
 #include "host/plugin/MidiProcessor.h"
 #include "host/plugin/PluginLibrary.h"
 #include "host/render/PianoRoll.h"
+#include "legato/PlayingRanges.h"
 
 #include <filesystem>
 #include <iostream>
@@ -45,6 +46,16 @@ std::string channelReport(const std::vector<std::uint16_t>& processed) {
                 " through the plug-in\n";
     }
     return text;
+}
+
+// The speed as the caption gives it. Off, the plug-in sends no portamento time, and a
+// synthesizer that has none of its own glides in no time: the glides drawn are not heard.
+std::string speedCaption(const std::optional<std::string>& speed) {
+    if (speed && playing::speedFromText(*speed) != playing::speedOff) {
+        return "portamento speed " + *speed;
+    }
+    return "portamento speed Off, so no glide is heard unless the synthesizer has a portamento "
+           "time of its own";
 }
 
 // One input to one output (and maybe a picture, empty for none); throws HostError with the
@@ -107,11 +118,11 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
                                 std::to_string(bars) + " bar(s)");
             }
         }
-        PianoRoll roll(
-            "Quorlin: " + name,
-            name + " through the plug-in, portamento speed " + line.speed.value_or("left at Off") +
-                ", " + line.choice.describeChannels() + "; written to " + outputName(outputPath),
-            barsOf(line));
+        PianoRoll roll("Quorlin: " + name,
+                       name + " through the plug-in, " + speedCaption(line.speed) + ", " +
+                           line.choice.describeChannels() + "; written to " +
+                           outputName(outputPath),
+                       barsOf(line));
         picture = roll.svg(result, processor.processedChannels());
         files.push_back({svgPath, bytesOf(picture)});
     }
