@@ -18,6 +18,9 @@ namespace {
 // The most of a file this program reads: far beyond any song, well short of exhausting memory.
 constexpr std::size_t inputLimit = std::size_t{256} << 20;
 constexpr std::string_view midiMagic = "MThd";
+// The largest file --svg draws: a picture holds every event of the result, and one of millions
+// of notes helps nobody. A larger one is refused before it is played.
+constexpr std::size_t pictureLimit = std::size_t{10} << 20;
 
 std::size_t eventCount(const MidiFile& file) {
     std::size_t count = 0;
@@ -63,6 +66,11 @@ std::string speedCaption(const std::optional<std::string>& speed) {
 void processOne(const CommandLine& line, PluginLibrary& library, const std::string& inputPath,
                 const std::string& outputPath, const std::string& svgPath, std::ostream& out) {
     std::vector<std::uint8_t> fileBytes = readFileStartingWith(inputPath, midiMagic, inputLimit);
+    if (!svgPath.empty() && fileBytes.size() > pictureLimit) {
+        throw HostError(inputName(inputPath) + ": larger than " +
+                        std::to_string(pictureLimit >> 20) +
+                        " MiB, the most --svg draws; without --svg it is processed");
+    }
     MidiFileView input;
     try {
         input = MidiFileView::open(fileBytes);
@@ -73,12 +81,16 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
         throw HostError(inputName(inputPath) + ": --tracks chooses no track of it; it has " +
                         std::to_string(input.trackCount()) + " track(s)");
     }
-    EventLog log;
+    // The log's rows are printed as they come, not held.
+    std::optional<EventLog> log;
+    if (line.log) {
+        log.emplace(out);
+    }
     MidiProcessor processor([&library] { return library.createModule(); }, line.speed,
-                            line.log ? &log : nullptr, line.choice, line.playing);
-    // The log and the picture need the result's events; without them each track is written
-    // as it is played, and no track's events are held.
-    bool holdEvents = line.log || !svgPath.empty();
+                            log ? &*log : nullptr, line.choice, line.playing);
+    // The picture needs the result's events; without it each track is written as it is played,
+    // and no track's events are held.
+    bool holdEvents = !svgPath.empty();
     MidiFile result;
     std::optional<MidiFileWriter> writer;
     if (holdEvents) {
@@ -138,7 +150,6 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
     }
 
     if (line.log) {
-        log.print(out);
         out << '\n';
     }
     std::size_t processed = 0;

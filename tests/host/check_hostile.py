@@ -194,10 +194,18 @@ def main():
         source = os.path.join(work, "long.mid")
         with open(source, "wb") as stream:
             stream.write(hostile_files.running_status(20))
-        peak, code = peak_of_run(host, ["process", source, "-o", source + ".out.mid"])
-        print("ok: %-32s peak %d MiB" % ("20 MiB of running status", peak))
-        if code != 0 or peak > 6 * os.path.getsize(source) / (1 << 20):
-            hostcheck.fail("20 MiB of running status: exit %d, peak %d MiB" % (code, peak))
+        # With --log too: its rows are printed as they come, not held. --svg refuses the file.
+        for extra in ([], ["--log"]):
+            peak, code = peak_of_run(host, ["process", source, "-o", source + ".out.mid",
+                                            "--force"] + extra)
+            print("ok: %-32s peak %d MiB" % ("20 MiB of running status " + "".join(extra), peak))
+            if code != 0 or peak > 6 * os.path.getsize(source) / (1 << 20):
+                hostcheck.fail("20 MiB of running status %s: exit %d, peak %d MiB" % (
+                    extra, code, peak))
+        result = bounded(host, "20 MiB --svg", ["process", source, "-o", source + ".2.mid",
+                                                "--svg", source + ".svg"])
+        if result.returncode == 0 or "most --svg draws" not in result.stderr:
+            hostcheck.fail("20 MiB of running status --svg: not refused", result)
         os.remove(source)
         os.remove(source + ".out.mid")
 
