@@ -5,6 +5,7 @@
 #include "host/plugin/MidiProcessor.h"
 #include "host/plugin/PluginLibrary.h"
 #include "host/render/PianoRoll.h"
+#include "legato/MidiProtocol.h"
 #include "legato/PlayingRanges.h"
 
 #include <filesystem>
@@ -49,6 +50,32 @@ std::string channelReport(const std::vector<std::uint16_t>& processed) {
                 " through the plug-in\n";
     }
     return text;
+}
+
+// Whether tracks share a channel that goes through: each such track has its own instance,
+// while a synthesizer hears the channel as one stream. Empty when none do; otherwise the warning,
+// naming the first shared channel and its tracks.
+std::string sharedChannels(const std::vector<std::uint16_t>& processed) {
+    std::size_t shared = 0;
+    std::string first;
+    for (std::int32_t channel = 0; channel < midi::channelCount; ++channel) {
+        std::string tracks;
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < processed.size(); ++i) {
+            if (((processed[i] >> channel) & 1U) != 0) {
+                tracks += (count++ == 0 ? "" : ", ") + std::to_string(i + 1);
+            }
+        }
+        if (count > 1 && shared++ == 0) {
+            first = "channel " + std::to_string(channel + 1) + ": tracks " + tracks;
+        }
+    }
+    if (shared == 0) {
+        return "";
+    }
+    return std::to_string(shared) + " channel(s) are played by more than one track (" + first +
+           "); each track has its own plug-in instance, while a synthesizer hears one stream "
+           "per channel, so one track's controller 65 can decide another's glide";
 }
 
 // The speed as the caption gives it. Off, the plug-in sends no portamento time, and a
@@ -144,6 +171,9 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
                   << ownControllers
                   << " controller(s) 5 or 65 of its own on the channels that go through, which "
                      "can override Quorlin's; --replace-controllers leaves them out\n";
+    }
+    if (std::string shared = sharedChannels(processor.processedChannels()); !shared.empty()) {
+        std::cerr << "quorlin-host: warning: " << inputName(inputPath) << ": " << shared << '\n';
     }
     if (outputPath == standardStream) {
         writeStandardOutput(bytes);
