@@ -216,7 +216,8 @@ constexpr CommandRule commandRules[] = {
      "      --svg FILE                draw the result as a piano roll per track;\n"
      "                                with --out-dir, FILE is a folder that gets\n"
      "                                <name>.svg per input (give DIR itself to\n"
-     "                                put each beside its MIDI file)\n"
+     "                                put each beside its MIDI file); files\n"
+     "                                of up to 10 MiB\n"
      "      --bars FROM-TO            draw only those bars, e.g. 9-16\n"
      "      -f, --force               replace existing output files\n",
      finishProcess},

@@ -1,5 +1,6 @@
 #include "host/FileAccess.h"
 
+#include "host/TemporaryFiles.h"
 #include "host/plugin/HostError.h"
 
 #include <algorithm>
@@ -10,12 +11,17 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace quorlin::host {
@@ -33,10 +39,22 @@ std::string reason() {
     return std::strerror(errno);
 }
 
-// Unique enough among concurrent runs writing beside the same target.
-std::string temporaryName(const fs::path& target) {
+// Unique enough among concurrent runs writing beside the same target. Never longer than a long
+// target's own name, so it fits in any folder and file system the target fits in: the target's
+// name is shortened (at a character's start) to make room for the ending.
+std::string temporaryName(const fs::path& target, std::string_view more = {}) {
+    constexpr std::size_t shortName = 64;
     auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    return "." + target.filename().string() + "." + std::to_string(stamp) + ".partial";
+    std::string ending = "." + std::to_string(stamp) + ".partial" + std::string(more);
+    std::string name = target.filename().string();
+    std::size_t room = std::max(name.size(), shortName) - ending.size() - 1;
+    if (name.size() > room) {
+        while (room > 0 && (static_cast<unsigned char>(name[room]) & 0xC0U) == 0x80U) {
+            --room;
+        }
+        name.resize(room);
+    }
+    return "." + name + ending;
 }
 
 // What an output name stands for.
@@ -64,10 +82,20 @@ OutputKind kindOf(const std::string& path) {
 // Writes the file completely or not at all; the reason of a failure, empty on success. A
 // temporary that fails is removed; a stream written in place is left as it is.
 std::string writeWhole(const fs::path& path, std::span<const std::uint8_t> bytes,
-                       bool removeOnFailure = true) {
+                       bool removeOnFailure = true, std::optional<fs::perms> mode = {}) {
     FileHandle file(std::fopen(path.string().c_str(), "wb"));
     if (!file) {
         return reason();
+    }
+    if (mode) {
+        // Before any byte is written: a private file's new content is never readable by others.
+        std::error_code error;
+        fs::permissions(path, *mode, error);
+        if (error) {
+            file.reset();
+            fs::remove(path, error);
+            return "cannot keep its mode: " + error.message();
+        }
     }
     bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     written = std::fflush(file.get()) == 0 && written;
@@ -160,7 +188,7 @@ bool isStandardStream(const std::string& path) {
 } // namespace
 
 void checkOutputs(std::span<const std::string> inputs, std::span<const std::string> outputs,
-                  bool replace) {
+                  bool replace, Streams streams) {
     std::error_code error;
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const std::string& output = outputs[i];
@@ -182,18 +210,41 @@ void checkOutputs(std::span<const std::string> inputs, std::span<const std::stri
                                 outputs[j] + "')");
             }
         }
-        checkOutput(output, replace);
+        checkOutput(output, replace, streams);
     }
 }
 
-void checkOutput(const std::string& output, bool replace) {
+void checkOutput(const std::string& output, bool replace, Streams streams) {
     OutputKind kind = kindOf(output);
     refuseUnwritable(output, kind);
     std::error_code error;
-    // A stream is written to, not replaced; a dangling link would be replaced.
-    if (!replace && kind != OutputKind::Stream && fs::exists(fs::symlink_status(output, error))) {
+    bool exists = fs::exists(fs::symlink_status(output, error));
+    // A named stream is written to, not replaced; a dangling link would be replaced.
+    bool streamed = kind == OutputKind::Stream && streams == Streams::Allowed;
+    if (!replace && !streamed && exists) {
         throw HostError("refusing to replace '" + output + "': it exists (--force replaces it)");
     }
+    if (exists && kind != OutputKind::Regular && kind != OutputKind::Missing && !streamed) {
+        throw HostError("refusing to replace '" + output +
+                        "': it is not a regular file, and only a file is replaced here");
+    }
+}
+
+void releaseReaders(std::span<const std::string> paths) {
+#if !defined(_WIN32)
+    for (const std::string& path : paths) {
+        std::error_code error;
+        if (path != standardStream && fs::is_fifo(path, error)) {
+            // Without a reader waiting the open fails at once; nobody is left waiting.
+            int descriptor = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (descriptor >= 0) {
+                ::close(descriptor);
+            }
+        }
+    }
+#else
+    static_cast<void>(paths);
+#endif
 }
 
 void makeOutputDirectory(const std::string& path) {
@@ -280,6 +331,19 @@ void writeFilesAtomically(std::span<const OutputFile> files, const MoveIntoPlace
         refuseUnwritable(file.path, kind);
         streamed.push_back(kind == OutputKind::Stream);
     }
+    // Every temporary and kept-aside name of this call, removed if a signal stops the run.
+    struct Held {
+        std::vector<int> slots;
+        void add(const fs::path& path) { slots.push_back(TemporaryFiles::hold(path.string())); }
+        Held() = default;
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+        ~Held() {
+            for (int slot : slots) {
+                TemporaryFiles::release(slot);
+            }
+        }
+    } held;
     std::vector<fs::path> temporaries;
     auto discard = [](std::vector<fs::path>& paths) {
         std::error_code ignored;
@@ -294,7 +358,15 @@ void writeFilesAtomically(std::span<const OutputFile> files, const MoveIntoPlace
         fs::path target(files[i].path);
         fs::path temporary =
             streamed[i] ? fs::path() : target.parent_path() / temporaryName(target);
-        std::string failure = streamed[i] ? "" : writeWhole(temporary, files[i].bytes);
+        std::optional<fs::perms> mode;
+        if (!streamed[i] && fs::is_regular_file(target, error)) {
+            // A replaced file keeps its mode; a new one takes the usual one.
+            mode = fs::status(target, error).permissions();
+        }
+        if (!streamed[i]) {
+            held.add(temporary);
+        }
+        std::string failure = streamed[i] ? "" : writeWhole(temporary, files[i].bytes, true, mode);
         if (!failure.empty()) {
             discard(temporaries);
             throw HostError("cannot write '" + files[i].path + "': " + failure);
@@ -315,7 +387,8 @@ void writeFilesAtomically(std::span<const OutputFile> files, const MoveIntoPlace
     for (std::size_t i = 0; i < files.size(); ++i) {
         fs::path target(files[i].path);
         if (!streamed[i] && fs::exists(fs::symlink_status(target, error))) {
-            fs::path backup = target.parent_path() / (temporaryName(target) + ".old");
+            fs::path backup = target.parent_path() / temporaryName(target, ".old");
+            held.add(backup);
             fs::create_hard_link(target, backup, error);
             if (error) {
                 error.clear();

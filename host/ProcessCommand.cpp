@@ -5,6 +5,8 @@
 #include "host/plugin/MidiProcessor.h"
 #include "host/plugin/PluginLibrary.h"
 #include "host/render/PianoRoll.h"
+#include "legato/MidiProtocol.h"
+#include "legato/PlayingRanges.h"
 
 #include <filesystem>
 #include <iostream>
@@ -17,6 +19,9 @@ namespace {
 // The most of a file this program reads: far beyond any song, well short of exhausting memory.
 constexpr std::size_t inputLimit = std::size_t{256} << 20;
 constexpr std::string_view midiMagic = "MThd";
+// The largest file --svg draws: a picture holds every event of the result, and one of millions
+// of notes helps nobody. A larger one is refused before it is played.
+constexpr std::size_t pictureLimit = std::size_t{10} << 20;
 
 std::size_t eventCount(const MidiFile& file) {
     std::size_t count = 0;
@@ -47,11 +52,52 @@ std::string channelReport(const std::vector<std::uint16_t>& processed) {
     return text;
 }
 
+// Whether tracks share a channel that goes through: each such track has its own instance,
+// while a synthesizer hears the channel as one stream. Empty when none do; otherwise the warning,
+// naming the first shared channel and its tracks.
+std::string sharedChannels(const std::vector<std::uint16_t>& processed) {
+    std::size_t shared = 0;
+    std::string first;
+    for (std::int32_t channel = 0; channel < midi::channelCount; ++channel) {
+        std::string tracks;
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < processed.size(); ++i) {
+            if (((processed[i] >> channel) & 1U) != 0) {
+                tracks += (count++ == 0 ? "" : ", ") + std::to_string(i + 1);
+            }
+        }
+        if (count > 1 && shared++ == 0) {
+            first = "channel " + std::to_string(channel + 1) + ": tracks " + tracks;
+        }
+    }
+    if (shared == 0) {
+        return "";
+    }
+    return std::to_string(shared) + " channel(s) are played by more than one track (" + first +
+           "); each track has its own plug-in instance, while a synthesizer hears one stream "
+           "per channel, so one track's controller 65 can decide another's glide";
+}
+
+// The speed as the caption gives it. Off, the plug-in sends no portamento time, and a
+// synthesizer that has none of its own glides in no time: the glides drawn are not heard.
+std::string speedCaption(const std::optional<std::string>& speed) {
+    if (speed && playing::speedFromText(*speed) != playing::speedOff) {
+        return "portamento speed " + *speed;
+    }
+    return "portamento speed Off, so no glide is heard unless the synthesizer has a portamento "
+           "time of its own";
+}
+
 // One input to one output (and maybe a picture, empty for none); throws HostError with the
 // reason.
 void processOne(const CommandLine& line, PluginLibrary& library, const std::string& inputPath,
                 const std::string& outputPath, const std::string& svgPath, std::ostream& out) {
     std::vector<std::uint8_t> fileBytes = readFileStartingWith(inputPath, midiMagic, inputLimit);
+    if (!svgPath.empty() && fileBytes.size() > pictureLimit) {
+        throw HostError(inputName(inputPath) + ": larger than " +
+                        std::to_string(pictureLimit >> 20) +
+                        " MiB, the most --svg draws; without --svg it is processed");
+    }
     MidiFileView input;
     try {
         input = MidiFileView::open(fileBytes);
@@ -62,12 +108,16 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
         throw HostError(inputName(inputPath) + ": --tracks chooses no track of it; it has " +
                         std::to_string(input.trackCount()) + " track(s)");
     }
-    EventLog log;
+    // The log's rows are printed as they come, not held.
+    std::optional<EventLog> log;
+    if (line.log) {
+        log.emplace(out);
+    }
     MidiProcessor processor([&library] { return library.createModule(); }, line.speed,
-                            line.log ? &log : nullptr, line.choice, line.playing);
-    // The log and the picture need the result's events; without them each track is written
-    // as it is played, and no track's events are held.
-    bool holdEvents = line.log || !svgPath.empty();
+                            log ? &*log : nullptr, line.choice, line.playing);
+    // The picture needs the result's events; without it each track is written as it is played,
+    // and no track's events are held.
+    bool holdEvents = !svgPath.empty();
     MidiFile result;
     std::optional<MidiFileWriter> writer;
     if (holdEvents) {
@@ -107,11 +157,11 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
                                 std::to_string(bars) + " bar(s)");
             }
         }
-        PianoRoll roll(
-            "Quorlin: " + name,
-            name + " through the plug-in, portamento speed " + line.speed.value_or("left at Off") +
-                ", " + line.choice.describeChannels() + "; written to " + outputName(outputPath),
-            barsOf(line));
+        PianoRoll roll("Quorlin: " + name,
+                       name + " through the plug-in, " + speedCaption(line.speed) + ", " +
+                           line.choice.describeChannels() + "; written to " +
+                           outputName(outputPath),
+                       barsOf(line));
         picture = roll.svg(result, processor.processedChannels());
         files.push_back({svgPath, bytesOf(picture)});
     }
@@ -122,12 +172,14 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
                   << " controller(s) 5 or 65 of its own on the channels that go through, which "
                      "can override Quorlin's; --replace-controllers leaves them out\n";
     }
+    if (std::string shared = sharedChannels(processor.processedChannels()); !shared.empty()) {
+        std::cerr << "quorlin-host: warning: " << inputName(inputPath) << ": " << shared << '\n';
+    }
     if (outputPath == standardStream) {
         writeStandardOutput(bytes);
     }
 
     if (line.log) {
-        log.print(out);
         out << '\n';
     }
     std::size_t processed = 0;
@@ -187,7 +239,7 @@ void checkBatchOutput(const CommandLine& line, std::size_t index,
             throw HostError(text);
         }
     }
-    checkOutput(output, line.force);
+    checkOutput(output, line.force, Streams::Refused);
 }
 
 } // namespace
@@ -201,8 +253,13 @@ void runProcessCommand(const CommandLine& line, std::ostream& standardOut) {
             outputs.push_back(line.svg);
         }
         checkOutputs(line.inputs, outputs, line.force);
-        PluginLibrary library(pluginPathOf(line));
-        processOne(line, library, line.inputs.front(), line.output, line.svg, out);
+        try {
+            PluginLibrary library(pluginPathOf(line));
+            processOne(line, library, line.inputs.front(), line.output, line.svg, out);
+        } catch (...) {
+            releaseReaders(outputs);
+            throw;
+        }
         return;
     }
     makeOutputDirectory(line.outputDirectory);

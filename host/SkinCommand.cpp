@@ -172,7 +172,7 @@ void runSkinCommand(const CommandLine& line, std::ostream& out) {
         written.push_back(file.path);
     }
     makeOutputDirectory(line.outputDirectory);
-    checkOutputs({}, written, line.force);
+    checkOutputs({}, written, line.force, Streams::Refused);
     writeFilesAtomically(files);
     for (const std::string& path : written) {
         out << "Wrote " << path << '\n';

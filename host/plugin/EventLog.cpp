@@ -130,23 +130,46 @@ std::string EventLog::describe(const MidiEvent& event) {
     }
 }
 
-void EventLog::print(std::ostream& out) const {
+EventLog::EventLog(std::ostream& stream) : printing(&stream) {
+    printHeading(stream);
+}
+
+void EventLog::add(Row row) {
+    if (printing != nullptr) {
+        printEntry(*printing, row);
+    } else {
+        rows.push_back(std::move(row));
+    }
+}
+
+void EventLog::printHeading(std::ostream& out) {
     printRow(out, "tick", "track", "in", "out");
+}
+
+void EventLog::printEntry(std::ostream& out, const Row& row) {
+    std::string in = row.in ? describe(*row.in) : "(position)";
+    std::string tick = std::to_string(row.tick);
+    std::string track = std::to_string(row.track);
+    if (row.out.empty()) {
+        printRow(out, tick, track, in, "(nothing)");
+        return;
+    }
+    for (std::size_t i = 0; i < row.out.size(); ++i) {
+        if (i == 0) {
+            printRow(out, tick, track, in, describe(row.out[i]));
+        } else {
+            printRow(out, "", "", "", describe(row.out[i]));
+        }
+    }
+}
+
+void EventLog::print(std::ostream& out) const {
+    if (printing != nullptr) {
+        return;
+    }
+    printHeading(out);
     for (const Row& row : rows) {
-        std::string in = row.in ? describe(*row.in) : "(position)";
-        std::string tick = std::to_string(row.tick);
-        std::string track = std::to_string(row.track);
-        if (row.out.empty()) {
-            printRow(out, tick, track, in, "(nothing)");
-            continue;
-        }
-        for (std::size_t i = 0; i < row.out.size(); ++i) {
-            if (i == 0) {
-                printRow(out, tick, track, in, describe(row.out[i]));
-            } else {
-                printRow(out, "", "", "", describe(row.out[i]));
-            }
-        }
+        printEntry(out, row);
     }
 }
 

@@ -21,8 +21,14 @@ public:
         std::vector<MidiEvent> out;
     };
 
-    void add(Row row) { rows.push_back(std::move(row)); }
+    EventLog() = default;
+    // A log that prints its heading on `stream` at once and each row there as it is added,
+    // keeping none: its memory stays the same however long the file.
+    explicit EventLog(std::ostream& stream);
+
+    void add(Row row);
     const std::vector<Row>& entries() const { return rows; }
+    // The heading and the rows kept; nothing more for a log that prints as it goes.
     void print(std::ostream& out) const;
 
     // One event in words, e.g. "Note On   ch 1  C4 (60)  vel 100".
@@ -31,6 +37,10 @@ public:
     static std::string noteName(std::uint8_t note);
 
 private:
+    static void printHeading(std::ostream& out);
+    static void printEntry(std::ostream& out, const Row& row);
+
+    std::ostream* printing = nullptr;
     std::vector<Row> rows;
 };
 

@@ -169,6 +169,7 @@ std::uint16_t MidiProcessor::chooseChannels(const Track& track, std::size_t inde
 }
 
 MidiFile MidiProcessor::process(const MidiFile& file) {
+    tempo.reset();
     MidiFile result;
     result.format = file.format;
     result.division = file.division;
@@ -192,6 +193,7 @@ MidiFile MidiProcessor::process(const MidiFile& file) {
 
 void MidiProcessor::process(const MidiFileView& file, MidiFileWriter& out) {
     processed.assign(file.trackCount(), 0);
+    tempo.reset();
     portamentoControllers = 0;
     MidiFile conductor;
     if (playing.needsCore()) {
@@ -211,6 +213,14 @@ void MidiProcessor::process(const MidiFileView& file, MidiFileWriter& out) {
     }
 }
 
+const TempoMap& MidiProcessor::tempoOf(const MidiFile& tempoSource, std::size_t index) {
+    // Made once, not once a track: a map reads every track's tempo changes.
+    if (!tempo || tempoSource.format == 2) {
+        tempo.emplace(tempoSource, index);
+    }
+    return *tempo;
+}
+
 template <class Track, class Sink>
 void MidiProcessor::processTrack(const Track& track, const MidiFile& tempoSource, std::size_t index,
                                  std::uint16_t channels, Sink& sink) {
@@ -222,10 +232,10 @@ void MidiProcessor::processTrack(const Track& track, const MidiFile& tempoSource
         lengths = notes.finish();
     }
 
-    std::optional<TempoMap> tempo;
+    const TempoMap* tempoMap = nullptr;
     std::unique_ptr<ChannelBank> bank;
     if (playing.needsCore()) {
-        tempo.emplace(tempoSource, index);
+        tempoMap = &tempoOf(tempoSource, index);
         bank = std::make_unique<ChannelBank>();
         BankChannel::prepare(*bank, speed, playing);
     }
@@ -235,7 +245,7 @@ void MidiProcessor::processTrack(const Track& track, const MidiFile& tempoSource
             continue;
         }
         if (bank) {
-            instances[channel] = std::make_unique<BankChannel>(*bank, channel, *tempo);
+            instances[channel] = std::make_unique<BankChannel>(*bank, channel, *tempoMap);
         } else {
             instances[channel] =
                 std::make_unique<PluginChannel>(createModule(), context, services, channel, speed);

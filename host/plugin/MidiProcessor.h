@@ -3,6 +3,7 @@
 #include "component/HostServicesContext.h"
 #include "component/ModuleInterfaces.h"
 #include "host/midi/MidiFile.h"
+#include "host/midi/TempoMap.h"
 #include "host/plugin/ChannelChoice.h"
 #include "host/plugin/EventLog.h"
 #include "host/plugin/EventServices.h"
@@ -57,6 +58,9 @@ private:
     template <class Track, class Sink>
     void processTrack(const Track& track, const MidiFile& tempoSource, std::size_t index,
                       std::uint16_t channels, Sink& sink);
+    // The tempo map of track `index`: one a file in formats 0 and 1, made for the file's first
+    // track that plays through the core; a format 2 track's own.
+    const TempoMap& tempoOf(const MidiFile& tempoSource, std::size_t index);
 
     ModuleSource createModule;
     std::optional<std::string> speed;
@@ -65,6 +69,7 @@ private:
     PlayingOptions playing;
     std::vector<std::uint16_t> processed;
     std::size_t portamentoControllers = 0;
+    std::optional<TempoMap> tempo;
     EventServices services;
     HostServicesContext context{services};
 };

@@ -6,10 +6,13 @@ batch. (A failure while the outputs are moved into place is staged in the FileAc
 
 import os
 import shutil
+import signal
 import socket
 import stat
+import subprocess
 import sys
 import threading
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import hostcheck  # noqa: E402
@@ -84,6 +87,71 @@ def check_special_targets(host, work):
                                   "--force"], [song])
     server.close()
     print("ok: a FIFO%s written in place, a socket refused" % (" and a device" if node else ""))
+
+
+def stopped(host, name, arguments, until=lambda: True, reader=None):
+    """Starts the host, waits until `until()` holds, and answers the process and its output
+    once it ends by itself (a hang fails), with `reader` if any."""
+    process = subprocess.Popen(host.command + arguments, stdout=subprocess.PIPE)
+    deadline = time.monotonic() + 60
+    while not until() and process.poll() is None and time.monotonic() < deadline:
+        time.sleep(0.01)
+    yield process
+    try:
+        out = process.communicate(timeout=30)[0].decode(errors="replace")
+        reader and reader.wait(30)
+    except subprocess.TimeoutExpired:
+        process.kill(), reader and reader.kill()
+        hostcheck.fail("%s: hangs" % name)
+    yield subprocess.CompletedProcess(arguments, process.returncode, out, "")
+
+
+def check_output_faults(host, work, song):
+    """A FIFO's reader ends when the run fails, a batch or skin never writes through an entry
+    that is not a plain file, a replaced file keeps its mode, a name as long as a name may be is
+    written, and a run stopped by INT, TERM or HUP leaves no temporary file behind."""
+    faults = os.path.join(work, "faults")
+    batch, skin = os.path.join(faults, "batch"), os.path.join(faults, "skin")
+    hostcheck.fresh_folder(batch)
+    os.makedirs(skin)
+    fifo, svg, bad = (os.path.join(faults, name) for name in ("in.mid", "roll.svg", "bad.mid"))
+    for path in (fifo, svg, os.path.join(batch, "song.mid"), os.path.join(skin, "preview.html")):
+        os.mkfifo(path)
+    os.symlink(os.devnull, os.path.join(batch, "bad.mid"))
+    write(bad, SONG[:-5])
+    reader = subprocess.Popen(["cat", fifo], stdout=subprocess.DEVNULL)
+
+    def waiting():
+        return open("/proc/%d/stat" % reader.pid).read().rsplit(")")[1].split()[0] == "S"
+    result = list(stopped(host, "failing into a FIFO", ["process", bad, "-o", fifo], waiting,
+                          reader))[1]
+    if result.returncode == 0 or reader.returncode != 0:
+        hostcheck.fail("a failing run into a FIFO: its reader ends", result)
+    write(bad, SONG)
+    for arguments in (["process", song, "--out-dir", batch],
+                      ["process", bad, "--out-dir", batch], ["skin", "--out", skin]):
+        for extra in ([], ["--force"]):
+            result = list(stopped(host, " ".join(arguments + extra), arguments + extra))[1]
+            if result.returncode == 0 or "Wrote" in result.stdout:
+                hostcheck.fail("%s: written through a FIFO or a link" % arguments, result)
+
+    private = os.path.join(faults, "n" * 250 + ".mid")
+    write(private, b"mine")
+    os.chmod(private, 0o600)
+    result = host.run("process", song, "-o", private, "--force")
+    if result.returncode != 0 or stat.S_IMODE(os.stat(private).st_mode) != 0o600:
+        hostcheck.fail("--force over a private file with a long name: still private", result)
+
+    def partial():
+        return any(name.endswith(".partial") for name in os.listdir(faults))
+    for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+        runs = stopped(host, "a stopped run", ["process", song, "-o", os.path.join(
+            faults, "x.mid"), "--svg", svg], partial)
+        next(runs).send_signal(number)
+        if next(runs).returncode != -number or partial():
+            hostcheck.fail("signal %d: left %s" % (number, os.listdir(faults)))
+    print("ok: FIFO reader ends on failure, no batch through a FIFO or link, mode kept, long "
+          "name written, no temporary left after INT, TERM, HUP")
 
 
 def check_folders_and_batches(host, work, song):
@@ -191,6 +259,7 @@ def main():
 
     if not host.emulated:
         check_special_targets(host, work)
+        check_output_faults(host, work, song)
     check_folders_and_batches(host, work, song)
 
     if not host.emulated:

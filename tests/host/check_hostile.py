@@ -155,6 +155,21 @@ def main():
             hostcheck.fail("far.mid: a %d-byte picture" % os.path.getsize(svg), result)
         os.remove(svg)
 
+    # The legato core's chord window and tolerance read one tempo map a file, not one a track:
+    # twice the tracks and twice the tempo changes (at scale 2, 300 KB) take twice the time.
+    source = os.path.join(work, "conductor.mid")
+    conductor = (1000, 2500) if options.slow_build else (4000, 10000)
+
+    def write_conductor(data):
+        with open(source, "wb") as stream:
+            stream.write(data)
+    result = grows_linearly(host, "tempos --chord-window 20", lambda scale: hostile_files.
+                            many_tempos(conductor[0] * scale, conductor[1] * scale),
+                            write_conductor, ["process", source, "-o", source + ".out.mid",
+                                              "--force", "--chord-window", "20"])
+    if result.returncode != 0:
+        hostcheck.fail("tempos --chord-window 20", result)
+
     # Names and texts that are not UTF-8, or hold what XML does not allow; a long text with a
     # line break inside.
     hostile_name = b"lead \xf5\xff\xfe \xef\xbf\xbe\xef\xbf\xbf \x01 <&> \xc3"
@@ -180,10 +195,18 @@ def main():
         source = os.path.join(work, "long.mid")
         with open(source, "wb") as stream:
             stream.write(hostile_files.running_status(20))
-        peak, code = peak_of_run(host, ["process", source, "-o", source + ".out.mid"])
-        print("ok: %-32s peak %d MiB" % ("20 MiB of running status", peak))
-        if code != 0 or peak > 6 * os.path.getsize(source) / (1 << 20):
-            hostcheck.fail("20 MiB of running status: exit %d, peak %d MiB" % (code, peak))
+        # With --log too: its rows are printed as they come, not held. --svg refuses the file.
+        for extra in ([], ["--log"]):
+            peak, code = peak_of_run(host, ["process", source, "-o", source + ".out.mid",
+                                            "--force"] + extra)
+            print("ok: %-32s peak %d MiB" % ("20 MiB of running status " + "".join(extra), peak))
+            if code != 0 or peak > 6 * os.path.getsize(source) / (1 << 20):
+                hostcheck.fail("20 MiB of running status %s: exit %d, peak %d MiB" % (
+                    extra, code, peak))
+        result = bounded(host, "20 MiB --svg", ["process", source, "-o", source + ".2.mid",
+                                                "--svg", source + ".svg"])
+        if result.returncode == 0 or "most --svg draws" not in result.stderr:
+            hostcheck.fail("20 MiB of running status --svg: not refused", result)
         os.remove(source)
         os.remove(source + ".out.mid")
 

@@ -320,6 +320,15 @@ def main():
             or "#5 = 64" not in logged.stdout:
         hostcheck.fail("--log table does not list every event", logged)
 
+    # Tracks sharing a channel get one warning line; tracks on channels of their own get none.
+    shared = mido.MidiFile(type=1, ticks_per_beat=480)
+    shared.tracks += [files["format1"].tracks[2]] * 2
+    for midi, expected in ((shared, 1), (files["format1"], 0)):
+        midi.save(os.path.join(options.work, "shared.mid"))
+        result = host.run("process", os.path.join(options.work, "shared.mid"), "-o",
+                          os.path.join(options.work, "shared-out.mid"), "--force")
+        if result.stderr.count("(channel 2: tracks 1, 2)") != expected:
+            hostcheck.fail("tracks sharing a channel: expected %d warning(s)" % expected, result)
     check_raw_escape(host, options.work)
     check_ranges_and_messages(host, options.work)
     print("ok: %d mido-checked runs, the logged run and the escape file" % runs)

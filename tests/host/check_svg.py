@@ -222,6 +222,9 @@ def check_process(host, work):
     # The file's own controller 5 events remain; the plug-in adds none.
     if rolls[2]["speeds"] != [(1440, 10), (2880, 90)] or rolls[3]["speeds"]:
         hostcheck.fail("speed Off: marks %s %s" % (rolls[2]["speeds"], rolls[3]["speeds"]))
+    # Glides are drawn, but with no time of its own a synthesizer plays none: the caption says so.
+    if "no glide is heard" not in open(off_svg, encoding="utf-8").read():
+        hostcheck.fail("speed Off: the caption does not say that no glide is heard")
     print("ok: with the speed Off only the file's own controller 5 events are marked")
 
 
