@@ -1,0 +1,127 @@
+// The plug-in in Debian's Chromium, headless, loaded as any WAM host loads it: the SDK's
+// initializeWamHost, then createInstance, in an OfflineAudioContext. A phrase on two channels
+// with a transport start, a speed change, a stop and a restart goes in; a second WAM connected
+// to it records every event it receives, in order and with its time.
+import { test, after } from 'node:test';
+import assert from 'node:assert/strict';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+import { root, required } from './prerequisites.js';
+import { serve } from '../../web/tools/serve.js';
+
+const chromiumPath = required('/usr/bin/chromium', 'install chromium');
+required(path.join(root, 'build/web/quorlin/index.js'), 'make web');
+const { chromium } = createRequire(path.join(root, 'web/package.json'))('playwright-core');
+
+const server = await serve(path.join(root, 'build/web'), 0);
+const browser = await chromium.launch({ executablePath: chromiumPath, args: ['--no-sandbox'] });
+after(async () => {
+    await browser.close();
+    server.close();
+});
+
+// Runs in the page: the phrase through Quorlin into the recorder; what the recorder saw.
+async function playPhrase() {
+    const sdk = await import('/quorlin/sdk.js');
+    const { default: Quorlin } = await import('/quorlin/index.js');
+    const context = new OfflineAudioContext(1, 48000 * 1.5, 48000);
+    const [hostGroupId] = await sdk.initializeWamHost(context);
+    const quorlin = await Quorlin.createInstance(hostGroupId, context);
+
+    const recorderProcessor = (moduleId) => {
+        const { WamProcessor } = globalThis.webAudioModules.getModuleScope(moduleId);
+        class Recorder extends WamProcessor {
+            _processEvent() {} // the SDK reports every processed event to the node
+            _process() {}
+        }
+        globalThis.registerProcessor(moduleId, Recorder);
+    };
+    class RecorderModule extends sdk.WebAudioModule {
+        async createAudioNode() {
+            await sdk.WamNode.addModules(context, this.moduleId);
+            await sdk.addFunctionModule(context.audioWorklet, recorderProcessor, this.moduleId);
+            const node = new sdk.WamNode(this, { numberOfInputs: 1, numberOfOutputs: 0 });
+            await node._initialize();
+            return node;
+        }
+    }
+    const recorder = await RecorderModule.createInstance(hostGroupId, context);
+    const seen = [];
+    for (const type of ['wam-midi', 'wam-transport', 'wam-automation', 'wam-sysex']) {
+        recorder.audioNode.addEventListener(type, ({ detail }) => seen.push(
+            [detail.time, type === 'wam-midi' ? detail.data.bytes.join(' ') : type]));
+    }
+    const node = quorlin.audioNode;
+    node.connectEvents(recorder.instanceId);
+    await node.setParameterValues({ portamentoSpeed: { id: 'portamentoSpeed', value: 20, normalized: false } });
+
+    const midi = (time, ...bytes) => ({ type: 'wam-midi', time, data: { bytes } });
+    const transport = (time, playing) => ({ type: 'wam-transport', time,
+        data: { playing, currentBar: 0, currentBarStarted: time, tempo: 120, timeSigNumerator: 4, timeSigDenominator: 4 } });
+    node.scheduleEvents(
+        transport(0.1, true),
+        midi(0.2, 0x90, 60, 96), midi(0.25, 0x91, 64, 90), midi(0.3, 0x90, 62, 96),
+        midi(0.35, 0x80, 60, 0), midi(0.4, 0x81, 64, 0), midi(0.5, 0x80, 62, 0),
+        midi(0.6, 0x91, 67, 90),
+        { type: 'wam-automation', time: 0.7, data: { id: 'portamentoSpeed', value: 64, normalized: false } },
+        midi(0.8, 0x90, 69, 96), midi(0.85, 0xb0, 7, 100),
+        { type: 'wam-sysex', time: 0.9, data: { bytes: new Uint8Array([0xf0, 0x7e, 0xf7]) } },
+        midi(0.95, 0x90, 71, 96), transport(1.0, false), transport(1.1, true),
+        midi(1.2, 0x90, 72, 96));
+    // The port keeps its order: once this answers, every event above is queued.
+    await node.getParameterValues(false);
+    await context.startRendering();
+    await recorder.audioNode.getParameterValues(false);
+    await new Promise((resolve) => setTimeout(resolve, 200));
+
+    const second = await Quorlin.createInstance(hostGroupId, context, await quorlin.getState());
+    return {
+        seen,
+        descriptor: quorlin.descriptor,
+        info: await node.getParameterInfo(),
+        restored: await second.audioNode.getParameterValues(false),
+    };
+}
+
+test('the plug-in in Chromium: descriptor, parameters and the phrase', async () => {
+    const page = await browser.newPage();
+    const errors = [];
+    page.on('pageerror', (error) => errors.push(error.message));
+    await page.goto(`http://localhost:${server.address().port}/quorlin/descriptor.json`);
+    const { seen, descriptor, info, restored } = await page.evaluate(playPhrase);
+    assert.deepEqual(errors, []);
+
+    assert.equal(descriptor.name, 'Quorlin');
+    assert.equal(descriptor.vendor, 'Tessivar');
+    assert.deepEqual(
+        [descriptor.hasMidiInput, descriptor.hasMidiOutput, descriptor.hasAudioInput,
+            descriptor.hasAudioOutput, descriptor.isInstrument],
+        [true, true, false, false, false]);
+    const range = ({ type, minValue, maxValue, defaultValue }) => [type, minValue, maxValue, defaultValue];
+    assert.deepEqual(Object.fromEntries(Object.entries(info).map(([id, item]) => [id, range(item)])), {
+        portamentoSpeed: ['int', -1, 127, -1],
+        chord_window: ['float', 0, 100, 0],
+        cc65_on_change: ['boolean', 0, 1, 0],
+    });
+    assert.equal(restored.portamentoSpeed.value, 64);
+
+    // Controller 5 with a channel's first note-on and to the playing channels after the speed
+    // changes and the transport starts again; controller 65 right before each note-on; the stop
+    // forgot the held B4, so C5 does not glide. Everything else passes as it came.
+    assert.deepEqual(seen.map(([time, what]) => `${time} ${what}`), [
+        '0.1 wam-transport',
+        '0.2 176 5 20', '0.2 176 65 0', '0.2 144 60 96',
+        '0.25 177 5 20', '0.25 177 65 0', '0.25 145 64 90',
+        '0.3 176 65 127', '0.3 144 62 96',
+        '0.35 128 60 0', '0.4 129 64 0', '0.5 128 62 0',
+        '0.6 177 65 0', '0.6 145 67 90',
+        '0.7 wam-automation', '0.7 176 5 64', '0.7 177 5 64',
+        '0.8 176 65 0', '0.8 144 69 96', '0.85 176 7 100',
+        '0.9 wam-sysex',
+        '0.95 176 65 127', '0.95 144 71 96',
+        '1 wam-transport',
+        '1.1 176 5 64', '1.1 177 5 64', '1.1 wam-transport',
+        '1.2 176 65 0', '1.2 144 72 96',
+    ]);
+    await page.close();
+});
