@@ -2,10 +2,10 @@
 # need on a fresh Debian machine when run as root.
 
 # `make test` runs two lanes side by side, each a comma-joined list of stages run in order:
-# stages that share a build tree stay in one lane (memcheck after native, clang-tidy after
-# clang), Wine runs in one lane only, and one lane's test runs and waits leave the cores to the
+# stages that share a build tree stay in one lane (memcheck and web after native, clang-tidy
+# after clang), Wine runs in one lane only, and one lane's test runs and waits leave the cores to the
 # other's builds. The lanes take about as long as each other (build/stages/ keeps the seconds).
-LANE_NATIVE := native,clang,clang-tidy,memcheck,tsan
+LANE_NATIVE := native,web,clang,clang-tidy,memcheck,tsan
 LANE_SANITIZED_AND_WINDOWS := sanitize,win32,win64,fuzz-smoke
 # The native build alone: what `make demo` and `make install` need (the configure step also
 # reads the unit-test and benchmark frameworks).
@@ -27,7 +27,7 @@ INSTALL_PACKAGES := $(DEMO_PACKAGES) pkg-config lv2-dev
 PACKAGES := $(DEMO_PACKAGES) $(TEST_PACKAGES) $(WEB_PACKAGES) $(WEB_NPM)
 PREFIX ?= /usr/local
 
-.PHONY: all test demo install web web-toolchain bench fuzz mutants memcheck listen format toolchain demo-toolchain install-toolchain native win32 \
+.PHONY: all test demo install web web-serve web-toolchain bench fuzz mutants memcheck listen format toolchain demo-toolchain install-toolchain native win32 \
 	win64 sanitize clang clean
 
 all: test
@@ -54,6 +54,10 @@ web-toolchain:
 # The web plug-in (build/web/quorlin/, a Web Audio Module) and its page, in build/web/.
 web: web-toolchain
 	@sh cmake/web-build.sh
+
+# build/web/ on http://localhost:8000/, a secure context as Web MIDI requires.
+web-serve: web
+	@node web/tools/serve.js build/web 8000
 
 # quorlin-host in $(PREFIX)/bin, the plug-in it loads in $(PREFIX)/lib/quorlin, the LV2 bundle
 # in $(PREFIX)/lib/lv2. Only what is installed is built (the program brings the library and the
