@@ -8,7 +8,8 @@ import { speedText } from './Parameters.js';
 const viewName = 'editor';
 
 const styleText = `
-.quorlin-face { position: relative; font: 11px sans-serif; color: #10151b; user-select: none; }
+.quorlin-face, .quorlin-options { position: relative; font: 11px sans-serif; color: #10151b;
+  user-select: none; }
 .quorlin-valuebox { position: absolute; box-sizing: border-box; background: #1b2129;
   border: 1px solid #0b0e12; border-radius: 2px; cursor: ew-resize; overflow: hidden; }
 .quorlin-valuebox:focus { outline: 1px solid #e8f4ff; }
@@ -16,8 +17,8 @@ const styleText = `
 .quorlin-led { position: absolute; inset: 0; display: flex; align-items: center;
   justify-content: center; color: #7dff9e; font: bold 11px monospace; }
 .quorlin-label { position: absolute; display: flex; align-items: center; white-space: nowrap; }
-.quorlin-options { position: relative; margin-top: 4px; background: #9dadc2;
-  border: 3px solid #6c8299; box-sizing: border-box; }
+.quorlin-options { margin-top: 4px; background: #9dadc2; box-shadow: inset 0 0 0 3px #6c8299; }
+.quorlin-options .quorlin-label { font-size: 10px; }
 `;
 
 // x, y, width and height from a skin `size` attribute.
@@ -105,6 +106,10 @@ function valueBox(node, info, tip, box, text) {
     return { element, show };
 }
 
+// The options' labels beneath the face, short enough for its label column; the parameter's
+// whole label is the value box's tip.
+const shortLabels = { chord_window: 'Chord window', cc65_on_change: 'Controller 65' };
+
 function textOf(id) {
     if (id === 'portamentoSpeed') {
         return speedText;
@@ -172,10 +177,10 @@ export async function createElement(plugin) {
     const rowHeight = speedBox.height + 6;
     Object.assign(options.style, { width: `${faceWidth}px`, height: `${others.length * rowHeight + 6}px` });
     others.forEach((id, row) => {
-        const top = 6 + row * rowHeight - 3;
+        const top = 3 + row * rowHeight;
         boxes[id] = valueBox(node, infos[id], infos[id].label, { ...speedBox, y: top }, textOf(id));
         options.append(boxes[id].element,
-            label(infos[id].label, 'left', { ...labelBox, y: top, width: faceWidth - labelBox.x - 3 }));
+            label(shortLabels[id] ?? infos[id].label, 'left', { ...labelBox, y: top }));
     });
     if (others.length) {
         root.append(options);
