@@ -14,7 +14,9 @@ required(path.join(root, 'build/web/quorlin/index.js'), 'make web');
 const { chromium } = createRequire(path.join(root, 'web/package.json'))('playwright-core');
 
 const server = await serve(path.join(root, 'build/web'), 0);
-const browser = await chromium.launch({ executablePath: chromiumPath, args: ['--no-sandbox'] });
+const browser = await chromium.launch({ executablePath: chromiumPath,
+    args: ['--no-sandbox', '--autoplay-policy=no-user-gesture-required'] });
+const base = `http://localhost:${server.address().port}`;
 after(async () => {
     await browser.close();
     server.close();
@@ -87,7 +89,7 @@ test('the plug-in in Chromium: descriptor, parameters and the phrase', async () 
     const page = await browser.newPage();
     const errors = [];
     page.on('pageerror', (error) => errors.push(error.message));
-    await page.goto(`http://localhost:${server.address().port}/quorlin/descriptor.json`);
+    await page.goto(`${base}/quorlin/descriptor.json`);
     const { seen, descriptor, info, restored } = await page.evaluate(playPhrase);
     assert.deepEqual(errors, []);
 
@@ -123,5 +125,43 @@ test('the plug-in in Chromium: descriptor, parameters and the phrase', async () 
         '1.1 176 5 64', '1.1 177 5 64', '1.1 wam-transport',
         '1.2 176 65 0', '1.2 144 72 96',
     ]);
+    await page.close();
+});
+
+// Only the operating system's MIDI is faked: one input the test plays, one output that records.
+function fakeMidi() {
+    const input = { id: 'keys', name: 'Keys', onmidimessage: null };
+    const sent = [];
+    const output = { id: 'synth', name: 'Synth', send: (data) => sent.push([[...data].join(' '), performance.now()]) };
+    window.fakeMidi = { input, sent };
+    navigator.requestMIDIAccess = async () => ({ inputs: new Map([['keys', input]]),
+        outputs: new Map([['synth', output]]), addEventListener() {} });
+}
+
+test('the page: the only keyboard and synthesizer connected, the phrase through, panic', async (t) => {
+    const page = await browser.newPage();
+    await page.addInitScript(fakeMidi);
+    await page.goto(`${base}/`);
+    await page.waitForSelector('#editor .quorlin-valuebox');
+    const played = await page.evaluate(async () => {
+        const wait = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+        const played = [];
+        for (const data of [[0x90, 60, 96], [0x90, 62, 96], [0x80, 60, 64], [0x91, 64, 80], [0x80, 62, 64]]) {
+            played.push(performance.now());
+            window.fakeMidi.input.onmidimessage({ data: new Uint8Array(data) });
+            await wait(40);
+        }
+        return played;
+    });
+    await page.click('#panic');
+    await page.waitForFunction(() => window.fakeMidi.sent.length >= 24);
+    const sent = await page.evaluate(() => window.fakeMidi.sent);
+    assert.deepEqual(sent.map(([data]) => data), [
+        '176 65 0', '144 60 96', '176 65 127', '144 62 96', '128 60 64', '177 65 0', '145 64 80',
+        '128 62 64', ...Array.from({ length: 16 }, (_, channel) => `${176 + channel} 123 0`)]);
+    // From the input's call to the output's send, for each message played.
+    const delays = [0, 2, 4, 5, 7].map((at, index) => sent[at][1] - played[index]);
+    t.diagnostic(`milliseconds through the page: ${delays.map((delay) => delay.toFixed(1)).join(' ')}`);
+    assert.equal(await page.textContent('#midi-status'), '');
     await page.close();
 });
