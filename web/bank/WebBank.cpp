@@ -40,7 +40,6 @@ template <class List> std::uint32_t keep(WebBank& web, const List& list) noexcep
 
 } // namespace quorlin::web
 
-using quorlin::ChannelBank;
 using quorlin::ShortMessage;
 using quorlin::web::WebBank;
 
