@@ -8,7 +8,8 @@ export const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '
 // `file` when it exists; otherwise the suite fails, saying what is missing and what makes it.
 export function required(file, maker) {
     if (!fs.existsSync(file)) {
-        throw new Error(`missing: ${path.relative(root, file)} (${maker})`);
+        const name = file.startsWith(root) ? path.relative(root, file) : file;
+        throw new Error(`missing: ${name} (${maker})`);
     }
     return file;
 }
