@@ -165,3 +165,15 @@ test('the page: the only keyboard and synthesizer connected, the phrase through,
     assert.equal(await page.textContent('#midi-status'), '');
     await page.close();
 });
+
+test('the page without devices says so in one line, and still shows the plug-in', async () => {
+    const context = await browser.newContext();
+    await context.grantPermissions(['midi'], { origin: base });
+    const page = await context.newPage();
+    await page.goto(`${base}/`);
+    await page.waitForFunction(() => document.getElementById('midi-status').textContent !== '');
+    // Chromium here has no MIDI system at all and refuses; with one, it finds no devices.
+    assert.match(await page.textContent('#midi-status'), /^(No MIDI keyboard or synthesizer found|Web MIDI was refused)/);
+    await page.waitForSelector('#editor .quorlin-valuebox');
+    await context.close();
+});

@@ -110,6 +110,8 @@ class LivePage {
                 ...ports.map((port) => new Option(port.name, port.id)));
             select.value = ports.some((port) => port.id === chosen) ? chosen : '';
         };
+        $('midi-status').textContent = inputs.length || outputs.length ? ''
+            : 'No MIDI keyboard or synthesizer found: connect one and it appears in the lists.';
         fill($('midi-input'), inputs, '(none)');
         fill($('midi-output'), outputs, 'the built-in voice');
         if (inputs.length === 1 && outputs.length === 1 && !this.input && !this.output) {
