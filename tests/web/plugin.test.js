@@ -76,6 +76,8 @@ async function playPhrase() {
     await recorder.audioNode.getParameterValues(false);
     await new Promise((resolve) => setTimeout(resolve, 200));
 
+    await node.setParameterValues({ chord_window: { id: 'chord_window', value: 25, normalized: false },
+        cc65_on_change: { id: 'cc65_on_change', value: 1, normalized: false } });
     const second = await Quorlin.createInstance(hostGroupId, context, await quorlin.getState());
     return {
         seen,
@@ -105,7 +107,7 @@ test('the plug-in in Chromium: descriptor, parameters and the phrase', async () 
         chord_window: ['float', 0, 100, 0],
         cc65_on_change: ['boolean', 0, 1, 0],
     });
-    assert.equal(restored.portamentoSpeed.value, 64);
+    assert.deepEqual(Object.values(restored).map(({ value }) => value), [64, 25, 1]);
 
     // Controller 5 with a channel's first note-on and to the playing channels after the speed
     // changes and the transport starts again; controller 65 right before each note-on; the stop
