@@ -96,10 +96,10 @@ const getQuorlinProcessor = (moduleId) => {
                 this._speed = speed;
                 this._bank.quorlin_bank_set_speed(this._handle, speed);
             }
-            const window = state.chord_window.value;
-            if (window !== this._chordWindow) {
-                this._chordWindow = window;
-                this._bank.quorlin_bank_set_chord_window(this._handle, window);
+            const chordWindow = state.chord_window.value;
+            if (chordWindow !== this._chordWindow) {
+                this._chordWindow = chordWindow;
+                this._bank.quorlin_bank_set_chord_window(this._handle, chordWindow);
             }
             const onChange = state.cc65_on_change.value ? 1 : 0;
             if (onChange !== this._onChange) {
