@@ -1,17 +1,27 @@
 // The plug-in in Debian's Chromium, headless, loaded as any WAM host loads it: the SDK's
 // initializeWamHost, then createInstance, in an OfflineAudioContext. A phrase on two channels
 // with a transport start, a speed change, a stop and a restart goes in; a second WAM connected
-// to it records every event it receives, in order and with its time.
+// to it records every event it receives, in order and with its time. Then the demo phrase goes
+// through a second instance, to be compared with quorlin-host's demo.
 import { test, after } from 'node:test';
 import assert from 'node:assert/strict';
 import path from 'node:path';
 import { createRequire } from 'node:module';
+import { execFileSync } from 'node:child_process';
 import { root, required } from './prerequisites.js';
 import { serve } from '../../web/tools/serve.js';
 
 const chromiumPath = required('/usr/bin/chromium', 'install chromium');
 required(path.join(root, 'build/web/quorlin/index.js'), 'make web');
 const { chromium } = createRequire(path.join(root, 'web/package.json'))('playwright-core');
+const host = required(path.join(root, 'build/native/quorlin-host'), 'make web');
+const trace = required(path.join(root, 'build/native/tests/web/quorlin-bank-trace'), 'make web');
+
+// The channel messages of a file (the demo phrase for --demo) as the trace reads them: [tick, bytes].
+const messagesOf = (file) => [...execFileSync(trace, [file]).toString().split('create\n')[1]
+    .matchAll(/^receive (\d+) (\d+ \d+ \d+)/gm)].map(([, tick, bytes]) => [Number(tick), bytes]);
+const hostDemo = path.join(root, 'build/web-tests-demo.mid');
+execFileSync(host, ['demo', '--speed', '40', '--force', '-o', hostDemo]);
 
 const server = await serve(path.join(root, 'build/web'), 0);
 const browser = await chromium.launch({ executablePath: chromiumPath,
@@ -23,10 +33,10 @@ after(async () => {
 });
 
 // Runs in the page: the phrase through Quorlin into the recorder; what the recorder saw.
-async function playPhrase() {
+async function playPhrase(demo) {
     const sdk = await import('/quorlin/sdk.js');
     const { default: Quorlin } = await import('/quorlin/index.js');
-    const context = new OfflineAudioContext(1, 48000 * 1.5, 48000);
+    const context = new OfflineAudioContext(1, 48000 * 10, 48000);
     const [hostGroupId] = await sdk.initializeWamHost(context);
     const quorlin = await Quorlin.createInstance(hostGroupId, context);
 
@@ -70,8 +80,14 @@ async function playPhrase() {
         { type: 'wam-sysex', time: 0.9, data: { bytes: new Uint8Array([0xf0, 0x7e, 0xf7]) } },
         midi(0.95, 0x90, 71, 96), transport(1.0, false), transport(1.1, true),
         midi(1.2, 0x90, 72, 96));
+    // The demo at 120 beats a minute (960 ticks a second) from 1.5 s, through a fresh instance.
+    const demoNode = (await Quorlin.createInstance(hostGroupId, context)).audioNode;
+    demoNode.connectEvents(recorder.instanceId);
+    await demoNode.setParameterValues({ portamentoSpeed: { id: 'portamentoSpeed', value: 40, normalized: false } });
+    demoNode.scheduleEvents(...demo.map(([tick, bytes]) => midi(1.5 + tick / 960, ...bytes.split(' ').map(Number))));
     // The port keeps its order: once this answers, every event above is queued.
     await node.getParameterValues(false);
+    await demoNode.getParameterValues(false);
     await context.startRendering();
     await recorder.audioNode.getParameterValues(false);
     await new Promise((resolve) => setTimeout(resolve, 200));
@@ -92,7 +108,7 @@ test('the plug-in in Chromium: descriptor, parameters and the phrase', async () 
     const errors = [];
     page.on('pageerror', (error) => errors.push(error.message));
     await page.goto(`${base}/quorlin/descriptor.json`);
-    const { seen, descriptor, info, restored } = await page.evaluate(playPhrase);
+    const { seen, descriptor, info, restored } = await page.evaluate(playPhrase, messagesOf('--demo'));
     assert.deepEqual(errors, []);
 
     assert.equal(descriptor.name, 'Quorlin');
@@ -109,10 +125,12 @@ test('the plug-in in Chromium: descriptor, parameters and the phrase', async () 
     });
     assert.deepEqual(Object.values(restored).map(({ value }) => value), [64, 25, 1]);
 
+    const demoSeen = seen.filter(([time]) => time >= 1.5);
+    assert.deepEqual(demoSeen.map(([time, what]) => [Math.round((time - 1.5) * 960), what]), messagesOf(hostDemo));
     // Controller 5 with a channel's first note-on and to the playing channels after the speed
     // changes and the transport starts again; controller 65 right before each note-on; the stop
     // forgot the held B4, so C5 does not glide. Everything else passes as it came.
-    assert.deepEqual(seen.map(([time, what]) => `${time} ${what}`), [
+    assert.deepEqual(seen.filter(([time]) => time < 1.5).map(([time, what]) => `${time} ${what}`), [
         '0.1 wam-transport',
         '0.2 176 5 20', '0.2 176 65 0', '0.2 144 60 96',
         '0.25 177 5 20', '0.25 177 65 0', '0.25 145 64 90',
