@@ -1,7 +1,7 @@
 // The page: Quorlin between a Web MIDI keyboard and a synthesizer, or the built-in voice when no
 // output is chosen. Every message from the input goes through the plug-in; what the plug-in
-// sends reaches the page through a second WAM connected to it, which the SDK's processor reports
-// to the main thread event by event. Everything loads from this page's own origin.
+// sends reaches the page through a second WAM connected to it, which hands each event to the
+// main thread as it arrives. Everything loads from this page's own origin.
 import { initializeWamHost, WebAudioModule, WamNode, addFunctionModule } from './quorlin/sdk.js';
 import Quorlin from './quorlin/index.js';
 import GlideVoice from './GlideVoice.js';
@@ -33,11 +33,17 @@ function describe([status, first, second]) {
     }
 }
 
-// The receiving end of the plug-in's events: a WAM whose processor does nothing itself.
+// The receiving end of the plug-in's events: a WAM that hands each to the page as it arrives,
+// not at its next render.
 const sinkProcessor = (moduleId) => {
     const { WamProcessor } = globalThis.webAudioModules.getModuleScope(moduleId);
     class Sink extends WamProcessor {
-        _processEvent() {} // the SDK reports each event it processes to the node
+        scheduleEvents(...events) {
+            for (const event of events) {
+                this.port.postMessage({ event });
+            }
+        }
+
         _process() {}
     }
     globalThis.registerProcessor(moduleId, Sink);

@@ -59,6 +59,21 @@ const getQuorlinProcessor = (moduleId) => {
             return info;
         }
 
+        // An event from the main thread that is due before the next quantum ends, with none
+        // waiting before it, is taken at once in the port's handler: a message played live goes
+        // through without waiting for the render, which the browser may run several quanta late.
+        _onMessage(message) {
+            const { id, request, content } = message.data;
+            const quantum = this._samplesPerQuantum / globalThis.sampleRate;
+            if (request !== 'add/event' || !this._initialized || this._eventQueue.length > 0
+                || content.event.time >= globalThis.currentTime + quantum) {
+                return super._onMessage(message);
+            }
+            this._processEvent(content.event);
+            this.port.postMessage({ id, response: request });
+            return undefined;
+        }
+
         _processEvent(event) {
             switch (event.type) {
             case 'wam-midi':
