@@ -38,9 +38,15 @@ function describe([status, first, second]) {
 const sinkProcessor = (moduleId) => {
     const { WamProcessor } = globalThis.webAudioModules.getModuleScope(moduleId);
     class Sink extends WamProcessor {
+        constructor(options) {
+            super(options);
+            this._message = { event: null }; // copied by each postMessage
+        }
+
         scheduleEvents(...events) {
             for (const event of events) {
-                this.port.postMessage({ event });
+                this._message.event = event;
+                this.port.postMessage(this._message);
             }
         }
 

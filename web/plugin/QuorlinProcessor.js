@@ -3,13 +3,16 @@
 // time; every other event passes through unchanged. The function is handed to the worklet as
 // text (the SDK's addFunctionModule), so it refers to nothing outside itself.
 //
-// The event path allocates nothing: the bank's answers are read from a view made once, and the
-// events Quorlin sends itself come from a pool made at construction.
+// The event path allocates nothing of its own: the bank's answers are read from a view made
+// once, the events Quorlin sends itself come from a pool made at construction, and the answer to
+// an event taken from the port is one object posted again. What the SDK allocates to carry an
+// event (the message from the main thread, the arguments of emitEvents, the entry in a
+// downstream queue) is the SDK's.
 const getQuorlinProcessor = (moduleId) => {
     const scope = globalThis.webAudioModules.getModuleScope(moduleId);
     const { WamProcessor, WamParameterInfo } = scope;
 
-    // Events of Quorlin's own sent in one render quantum at most before one is used again;
+    // Events of Quorlin's own sent between two renders at most before one is used again;
     // downstream processors keep a reference only until they have processed it.
     const poolSize = 512;
     const statusKindMask = 0xf0;
@@ -49,6 +52,7 @@ const getQuorlinProcessor = (moduleId) => {
                 this._pool.push({ type: 'wam-midi', time: 0, data: { bytes: [0, 0, 0] } });
             }
             this._next = 0;
+            this._answer = { id: 0, response: 'add/event' }; // copied by each postMessage
         }
 
         _generateWamParameterInfo() {
@@ -70,7 +74,8 @@ const getQuorlinProcessor = (moduleId) => {
                 return super._onMessage(message);
             }
             this._processEvent(content.event);
-            this.port.postMessage({ id, response: request });
+            this._answer.id = id;
+            this.port.postMessage(this._answer);
             return undefined;
         }
 
