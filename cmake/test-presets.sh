@@ -4,11 +4,12 @@
 # the lanes run side by side, so one lane's tests and waits leave room for another's build:
 #   sh cmake/test-presets.sh native,memcheck win32,win64
 # A preset whose compiler is not installed fails, naming it, and a skipped test counts as a
-# failure, but for win32's on machines that cannot execute 32-bit programs. Three further stages can be
-# named: fuzz-smoke (each fuzzer for a few seconds), memcheck (valgrind over the native suites)
-# and clang-tidy (cmake/clang-tidy.sh over the clang preset's compile commands); each ends with
+# failure, but for win32's on machines that cannot execute 32-bit programs. Four further stages can be
+# named: fuzz-smoke (each fuzzer for a few seconds), memcheck (valgrind over the native suites),
+# clang-tidy (cmake/clang-tidy.sh over the clang preset's compile commands) and web (the web
+# plug-in built and tested in Node and Chromium, cmake/web-tests.sh); each ends with
 # its own "NAME: N passed, N failed" line. Stages that share a build tree belong in one lane:
-# memcheck after native, clang-tidy after clang. win64 stands in for win32 on machines that
+# memcheck and web after native, clang-tidy after clang. win64 stands in for win32 on machines that
 # cannot execute 32-bit programs: after a win32 that ran all its tests it is reported as
 # run-as-win32 and not built again.
 # Each stage's output goes to build/NAME.log (a preset's tests to build/NAME-ctest.log); what
@@ -80,6 +81,7 @@ run_stage() {
         fuzz-smoke) counted_stage fuzz-smoke sh fuzz/run-fuzzers.sh --smoke ;;
         memcheck) counted_stage memcheck sh tests/reliability/run-memcheck.sh ;;
         clang-tidy) counted_stage clang-tidy sh cmake/clang-tidy.sh build/clang ;;
+        web) counted_stage web sh cmake/web-tests.sh ;;
         win64)
             # win64 runs the Windows sources for machines that cannot execute 32-bit programs.
             # Where win32 ran all of its tests in this run, it has already run them.
