@@ -31,6 +31,13 @@ find build/native/tests -type f -perm -u+x ! -name '*.so' | sort | while read -r
     fi
 done >"$logs/programs"
 
+# What a program that is not a test suite runs on.
+arguments() {
+    case "$1" in
+    quorlin-bank-trace) echo --demo ;;
+    esac
+}
+
 check() {
     program="$1"
     name=$(basename "$program")
@@ -39,7 +46,7 @@ check() {
         valgrind --tool=memcheck --error-exitcode=1 --leak-check=full \
             --soname-synonyms=somalloc=nouserintercepts \
             --suppressions="$suppressions" --log-file="$logs/$name.valgrind" \
-            "$program" >"$logs/$name.out" 2>&1)
+            "$program" $(arguments "$name") >"$logs/$name.out" 2>&1)
     status=$?
     seconds=$(($(date +%s) - start))
     if [ "$status" -eq 0 ]; then
