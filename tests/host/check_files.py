@@ -122,7 +122,9 @@ def check_output_faults(host, work, song):
     reader = subprocess.Popen(["cat", fifo], stdout=subprocess.DEVNULL)
 
     def waiting():
-        return open("/proc/%d/stat" % reader.pid).read().rsplit(")")[1].split()[0] == "S"
+        # Asleep in the FIFO's open, not merely asleep (as it may be while it starts): a host
+        # that fails before the reader opens has no reader to end.
+        return open("/proc/%d/wchan" % reader.pid).read() in ("wait_for_partner", "fifo_open")
     result = list(stopped(host, "failing into a FIFO", ["process", bad, "-o", fifo], waiting,
                           reader))[1]
     if result.returncode == 0 or reader.returncode != 0:
