@@ -37,11 +37,6 @@ public:
     // As HeldNoteTable::limitAges.
     void limitAges(std::int32_t position, std::int32_t oldest) noexcept;
 
-    // Null when the note is not held.
-    const HeldNote* find(std::int32_t note) const noexcept {
-        return isMidiNote(note) && hasBit(held, note) ? &keys[static_cast<std::size_t>(note)]
-                                                      : nullptr;
-    }
     // Calls `visit` with each held key, in ascending note order.
     template <class Visit> void forEach(Visit&& visit) const {
         for (std::size_t word = 0; word < held.size(); ++word) {
@@ -52,7 +47,7 @@ public:
     }
 
 private:
-    using Bits = std::array<std::uint64_t, 2>;
+    using Bits = std::array<std::uint64_t, midiNoteCount / 64>;
 
     static bool isMidiNote(std::int32_t note) noexcept {
         return static_cast<std::uint32_t>(note) < midiNoteCount;
