@@ -68,6 +68,7 @@ TEST(HostCommandLineTest, RefusesWhatItCannotTakeAsAUsageError) {
         {"process", "in.mid", "-o", "same", "--svg", "same"},
         {"process", "in.mid", "-o", "out.mid", "--speed", "banana"},
         {"process", "in.mid", "-o", "out.mid", "--speed", "128"},
+        {"process", "in.mid", "-o", "out.mid", "--speed", "aff"},
         {"process", "in.mid", "-o", "out.mid", "--channels", "0-3"},
         {"process", "in.mid", "-o", "out.mid", "--channels", "5-2"},
         {"process", "in.mid", "-o", "out.mid", "--tracks", "1,,2"},

@@ -1,7 +1,11 @@
-// The channel bank fed as any caller might: random bytes as messages, random settings (not a
-// number and infinity among them) and positions that wrap. Nothing it does takes memory.
+// The channel bank at the edges of its rule (windows of a position or two, notes with ends, debts
+// a caller could not pay, messages with a status among their data), then fed as any caller
+// might: random bytes as messages, random settings (not a number and infinity among them) and
+// positions that wrap. Nothing it does takes memory.
 
 #include "legato/ChannelBank.h"
+#include "legato/MidiProtocol.h"
+#include "legato/PlayingRanges.h"
 #include "testing/CountingAllocator.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +14,98 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <vector>
 
 namespace quorlin {
 namespace {
+
+using Sent = std::vector<int>; // controller number, value, controller number, value...
+
+template <std::size_t Capacity> Sent sent(const MessageList<Capacity>& list) {
+    Sent out;
+    for (std::size_t index = 0; index < list.size(); ++index) {
+        out.push_back(list[index].first);
+        out.push_back(list[index].second);
+    }
+    return out;
+}
+
+Sent noteOn(ChannelBank& bank, int note, std::int32_t position, std::int32_t length = 0) {
+    const std::uint8_t bytes[3] = {midi::statusNoteOn, static_cast<std::uint8_t>(note), 90};
+    return sent(bank.receive(bytes, 3, position, length));
+}
+
+constexpr int cc5 = midi::controllerPortamentoTime;
+constexpr int cc65 = midi::controllerPortamento;
+
+TEST(ChannelBank, WindowsOfOnePositionNotesWithEndsAndRetriggeredKeys) {
+    // With no rate, or a window shorter than a position, the window is one position: keys struck
+    // together are apart, a key struck a position ago counts.
+    for (auto [milliseconds, rate] : {std::pair{50.0, 0.0}, std::pair{0.01, 44100.0}}) {
+        ChannelBank bank;
+        bank.setChordWindow(milliseconds);
+        bank.setPositionRate(rate);
+        EXPECT_EQ(playing::windowPositions(milliseconds, rate), 1);
+        EXPECT_EQ(noteOn(bank, 60, 100), (Sent{cc65, 0}));
+        EXPECT_EQ(noteOn(bank, 64, 100), (Sent{cc65, 0})) << milliseconds;
+        EXPECT_EQ(noteOn(bank, 67, 101), (Sent{cc65, 127})) << milliseconds;
+    }
+    // A note of one position has ended when the next comes a position later; struck again
+    // without a length, a key with an end is held until its note-off.
+    ChannelBank bank;
+    EXPECT_EQ(noteOn(bank, 60, 0, 1), (Sent{cc65, 0}));
+    EXPECT_EQ(noteOn(bank, 62, 1), (Sent{cc65, 0}));
+    EXPECT_EQ(noteOn(bank, 48, 10, 10), (Sent{cc65, 127}));
+    EXPECT_EQ(noteOn(bank, 48, 15), (Sent{cc65, 127}));
+    const std::uint8_t off[3] = {midi::statusNoteOff, 62, 0};
+    EXPECT_TRUE(bank.receive(off, 3, 16).empty());
+    EXPECT_EQ(noteOn(bank, 50, 30), (Sent{cc65, 127})) << "48 still held";
+}
+
+TEST(ChannelBank, SpeedDebtsArePaidOnceAndOwedAgainWhenNotSent) {
+    ChannelBank bank;
+    bank.setSpeed(0); // 0 is a speed, not Off
+    bank.start();
+    EXPECT_EQ(noteOn(bank, 60, 0), (Sent{cc5, 0, cc65, 0}));
+    EXPECT_TRUE(bank.dueSpeeds().empty());
+    EXPECT_FALSE(bank.speedsDue());
+    bank.setSpeed(200); // clamped: 127, and 127 again owes nothing
+    EXPECT_TRUE(bank.speedsDue());
+    EXPECT_EQ(sent(bank.dueSpeeds()), (Sent{cc5, 127}));
+    EXPECT_FALSE(bank.speedsDue());
+    bank.setSpeed(127);
+    EXPECT_FALSE(bank.speedsDue());
+    EXPECT_TRUE(bank.dueSpeeds().empty());
+
+    // A position call makes a channel play: it is paid at once and owed at every change after.
+    EXPECT_EQ(sent(bank.position(3)), (Sent{cc5, 127}));
+    bank.setSpeed(5);
+    ChannelBank::Speeds speeds = bank.dueSpeeds();
+    ASSERT_EQ(speeds.size(), 2u);
+    EXPECT_EQ(speeds[1].status, midi::statusController | 3);
+
+    // What the output could not take is owed again: controller 5 at the next dueSpeeds,
+    // controller 65 at the next note-on even when only its changes are sent.
+    bank.notSent(speeds[1]);
+    EXPECT_TRUE(bank.speedsDue());
+    EXPECT_EQ(sent(bank.dueSpeeds()), (Sent{cc5, 5}));
+    bank.setPortamentoOnChange(true);
+    EXPECT_EQ(noteOn(bank, 62, 10), (Sent{cc65, 127}));
+    EXPECT_TRUE(noteOn(bank, 64, 20).empty());
+    bank.notSent({midi::statusController, cc65, 127});
+    EXPECT_EQ(noteOn(bank, 65, 30), (Sent{cc65, 127}));
+}
+
+TEST(ChannelBank, MessagesWithAStatusAmongTheirDataGetNothing) {
+    ChannelBank bank;
+    bank.setSpeed(10);
+    bank.start();
+    const std::uint8_t clockInVelocity[3] = {midi::statusNoteOn, 60, midi::statusTimingClock};
+    const std::uint8_t statusAsNote[3] = {midi::statusNoteOn, midi::statusController | 12, 90};
+    EXPECT_TRUE(bank.receive(clockInVelocity, 3, 0).empty());
+    EXPECT_TRUE(bank.receive(statusAsNote, 3, 0).empty());
+    EXPECT_EQ(noteOn(bank, 60, 1), (Sent{cc5, 10, cc65, 0})) << "nothing was taken as a note";
+}
 
 TEST(ChannelBank, TakesNothingFromTheHeapWhateverItIsFedOrSet) {
     auto bank = std::make_unique<ChannelBank>();

@@ -89,6 +89,15 @@ TEST(HeldNoteTableTest, EndPositionWrapsInsteadOfOverflowing) {
     EXPECT_EQ(table.count(), 0u);
 }
 
+TEST(HeldNoteTableTest, LimitAgesBringsOlderStartsToTheOldestAgeAcrossTheWrap) {
+    HeldNoteTable table;
+    table.add(60, INT32_MAX - 10, 0);
+    table.add(62, INT32_MIN + 50, 0);
+    table.limitAges(INT32_MIN + 90, 100); // 60 is 101 positions old, 62 only 40
+    EXPECT_EQ(table.find(60)->startPosition, INT32_MAX - 9);
+    EXPECT_EQ(table.find(62)->startPosition, INT32_MIN + 50);
+}
+
 TEST(HeldNoteTableTest, ManyDistinctNotesBeyondTheMidiRange) {
     HeldNoteTable table;
     for (std::int32_t note = -500; note < 500; ++note) {

@@ -365,14 +365,15 @@ TEST(Lv2Plugin, ResetAllControllersAndHoursOfHeldKeysAndAbsurdRatesKeepTheRule) 
                       at(2, controller(0, midi::controllerResetAllControllers, 0)),
                       at(3, portamento(0, 127)), at(3, noteOn(0, 64, 100))}));
 
-    // A key held for 2^31 frames and more (12.4 hours at 48 kHz) still counts past the window.
+    // A key held for 2^32 frames (24.9 hours at 48 kHz), when the running count comes back to
+    // where it was, still counts past the window.
     PluginUnderTest held(quorlinUri);
     held.setControl("chord_window", 10.0f);
     held.activate();
     held.queue(0, noteOn(0, 48, 100));
     held.run(cycleFrames);
     held.clearInput();
-    for (int cycle = 0; cycle < 5; ++cycle) {
+    for (int cycle = 0; cycle < 8; ++cycle) {
         held.run(std::uint32_t{1} << 29);
     }
     held.queue(0, noteOn(0, 60, 100));
@@ -391,6 +392,49 @@ TEST(Lv2Plugin, ResetAllControllersAndHoursOfHeldKeysAndAbsurdRatesKeepTheRule) 
                           at(2, portamento(0, 0)), at(2, noteOn(0, 64, 100))}))
             << rate;
     }
+}
+
+TEST(Lv2Plugin, TheTransportAndActivationStartAndStopOnceAndUnconnectedControlsAreNotRead) {
+    PluginUnderTest plugin(quorlinUri);
+    plugin.setControl("speed", 10.0f);
+    plugin.activate();
+    // A host sends the position at every cycle: while rolling, it changes nothing.
+    plugin.queue(0, noteOn(0, 60, 100));
+    plugin.queueTransport(5, 1.0f);
+    plugin.queue(10, noteOn(0, 62, 100));
+    plugin.queueTransport(20, 0.0f, true);
+    plugin.queueTransport(30, 1.0f, true);
+    plugin.queueTransport(40, 1.0f);
+    plugin.queue(50, noteOn(0, 64, 100));
+    plugin.queue(55, {midi::statusSysEx, 0x01, 0x02, midi::statusSysExContinuation});
+    plugin.queueTransport(60, 0.0f);
+    EXPECT_EQ(
+        plugin.run(cycleFrames),
+        (Events{at(0, portamentoTime(0, 10)), at(0, portamento(0, 0)), at(0, noteOn(0, 60, 100)),
+                at(10, portamento(0, 127)), at(10, noteOn(0, 62, 100)),
+                at(30, portamentoTime(0, 10)), at(50, portamento(0, 0)), at(50, noteOn(0, 64, 100)),
+                at(55, {midi::statusSysEx, 0x01, 0x02, midi::statusSysExContinuation})}));
+    plugin.clearInput();
+
+    // Activated again after a stop, it rolls: a start owes nothing more. Deactivation forgets
+    // the held keys (65 here); controls left unconnected keep their last values.
+    plugin.deactivate();
+    plugin.activate();
+    plugin.queueTransport(0, 1.0f);
+    plugin.queue(1, noteOn(0, 65, 100));
+    EXPECT_EQ(
+        plugin.run(cycleFrames),
+        (Events{at(0, portamentoTime(0, 10)), at(1, portamento(0, 0)), at(1, noteOn(0, 65, 100))}));
+    plugin.clearInput();
+    plugin.deactivate();
+    plugin.activate();
+    plugin.queue(0, noteOn(0, 67, 100));
+    for (const char* symbol : {"speed", "chord_window", "cc65_on_change"}) {
+        plugin.disconnect(symbol);
+    }
+    EXPECT_EQ(
+        plugin.run(cycleFrames),
+        (Events{at(0, portamentoTime(0, 10)), at(0, portamento(0, 0)), at(0, noteOn(0, 67, 100))}));
 }
 
 TEST(Lv2Plugin, RunTakesNothingFromTheHeap) {

@@ -121,6 +121,10 @@ float& PluginUnderTest::control(const char* symbol) {
     return controls.at(portIndex(symbol));
 }
 
+void PluginUnderTest::disconnect(const char* symbol) {
+    lilv_instance_connect_port(instance, portIndex(symbol), nullptr);
+}
+
 void PluginUnderTest::clearInput() {
     lv2_atom_forge_set_buffer(&forge, reinterpret_cast<std::uint8_t*>(input.data()), inputBytes);
     lv2_atom_forge_sequence_head(&forge, &sequenceFrame, 0);
@@ -136,13 +140,17 @@ void PluginUnderTest::queue(std::uint32_t frame, const std::vector<std::uint8_t>
     lv2_atom_forge_write(&forge, bytes.data(), static_cast<std::uint32_t>(bytes.size())); // padded
 }
 
-void PluginUnderTest::queueTransport(std::uint32_t frame, float speed) {
+void PluginUnderTest::queueTransport(std::uint32_t frame, float speed, bool blank) {
     LV2_Atom_Forge_Frame objectFrame;
     lv2_atom_forge_frame_time(&forge, frame);
-    lv2_atom_forge_object(&forge, &objectFrame, 0, urids.map(LV2_TIME__Position));
+    LV2_Atom_Forge_Ref object =
+        lv2_atom_forge_object(&forge, &objectFrame, 0, urids.map(LV2_TIME__Position));
     lv2_atom_forge_key(&forge, urids.map(LV2_TIME__speed));
     lv2_atom_forge_float(&forge, speed);
     lv2_atom_forge_pop(&forge, &objectFrame);
+    if (blank) {
+        lv2_atom_forge_deref(&forge, object)->type = urids.map(LV2_ATOM__Blank);
+    }
 }
 
 void PluginUnderTest::runOnly(std::uint32_t frames) {

@@ -44,12 +44,15 @@ public:
     void setControl(const char* symbol, float value);
     // The buffer of a control port, for hosts that write it from their audio thread.
     float& control(const char* symbol);
+    // Leaves the port unconnected (null), as a careless host may.
+    void disconnect(const char* symbol);
     // Allocations through operator new while lilv instantiated the plug-in.
     std::int64_t instantiationAllocations() const { return allocationsInInstantiate; }
 
     void queue(std::uint32_t frame, std::initializer_list<std::uint8_t> bytes);
     void queue(std::uint32_t frame, const std::vector<std::uint8_t>& bytes);
-    void queueTransport(std::uint32_t frame, float speed);
+    // A time:Position with its speed; typed atom:Blank as older hosts send it, or atom:Object.
+    void queueTransport(std::uint32_t frame, float speed, bool blank = false);
     void clearInput();
 
     // One cycle with the queued input, which stays queued; the plug-in's output decoded.
