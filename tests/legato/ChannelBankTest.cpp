@@ -96,14 +96,17 @@ TEST(ChannelBank, SpeedDebtsArePaidOnceAndOwedAgainWhenNotSent) {
     EXPECT_EQ(noteOn(bank, 65, 30), (Sent{cc65, 127}));
 }
 
-TEST(ChannelBank, MessagesWithAStatusAmongTheirDataGetNothing) {
+TEST(ChannelBank, MessagesThatAreNotWholeGetNothing) {
     ChannelBank bank;
     bank.setSpeed(10);
     bank.start();
     const std::uint8_t clockInVelocity[3] = {midi::statusNoteOn, 60, midi::statusTimingClock};
     const std::uint8_t statusAsNote[3] = {midi::statusNoteOn, midi::statusController | 12, 90};
+    const std::uint8_t padded[4] = {midi::statusNoteOn, 60, 90, 0};
     EXPECT_TRUE(bank.receive(clockInVelocity, 3, 0).empty());
     EXPECT_TRUE(bank.receive(statusAsNote, 3, 0).empty());
+    EXPECT_TRUE(bank.receive(padded, 4, 0).empty());
+    EXPECT_TRUE(bank.receive(nullptr, 3, 0).empty());
     EXPECT_EQ(noteOn(bank, 60, 1), (Sent{cc5, 10, cc65, 0})) << "nothing was taken as a note";
 }
 
