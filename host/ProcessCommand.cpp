@@ -54,17 +54,22 @@ std::string channelReport(const std::vector<std::uint16_t>& processed) {
 
 // Whether tracks share a channel that goes through: each such track has its own instance,
 // while a synthesizer hears the channel as one stream. Empty when none do; otherwise the warning,
-// naming the first shared channel and its tracks.
+// naming the first shared channel and its first tracks (a file may have thousands: the line
+// stays one a reader can take in).
 std::string sharedChannels(const std::vector<std::uint16_t>& processed) {
+    constexpr std::size_t tracksNamed = 4;
     std::size_t shared = 0;
     std::string first;
     for (std::int32_t channel = 0; channel < midi::channelCount; ++channel) {
         std::string tracks;
         std::size_t count = 0;
         for (std::size_t i = 0; i < processed.size(); ++i) {
-            if (((processed[i] >> channel) & 1U) != 0) {
-                tracks += (count++ == 0 ? "" : ", ") + std::to_string(i + 1);
+            if (((processed[i] >> channel) & 1U) != 0 && count++ < tracksNamed) {
+                tracks += (count == 1 ? "" : ", ") + std::to_string(i + 1);
             }
+        }
+        if (count > tracksNamed) {
+            tracks += " and " + std::to_string(count - tracksNamed) + " more";
         }
         if (count > 1 && shared++ == 0) {
             first = "channel " + std::to_string(channel + 1) + ": tracks " + tracks;
