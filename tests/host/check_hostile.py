@@ -9,7 +9,7 @@ import argparse
 import os
 import subprocess
 import sys
-import threading
+import tempfile
 import time
 import xml.etree.ElementTree as ElementTree
 
@@ -44,28 +44,25 @@ def bounded(host, name, arguments, seconds=None):
     """Runs the host, stopping it past the memory limit or `seconds`; fails the case if it had
     to."""
     started = time.monotonic()
-    process = subprocess.Popen(host.command + arguments, stdout=subprocess.PIPE,
-                               stderr=subprocess.PIPE)
     peak = 0
-    # Reading the output as it comes keeps a chatty host from blocking on a full pipe.
-    reader = threading.Thread(target=lambda: output.extend(process.communicate()))
-    output = []
-    reader.start()
-    while reader.is_alive():
-        peak = max(peak, peak_mebibytes(process.pid))
+    # Output goes to files, as hostcheck.captured explains.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as errors:
+        process = subprocess.Popen(host.command + arguments, stdout=out, stderr=errors)
+        while process.poll() is None:
+            peak = max(peak, peak_mebibytes(process.pid))
+            elapsed = time.monotonic() - started
+            if peak > MEBIBYTES or (seconds is not None and elapsed > seconds):
+                process.kill()
+                process.wait()
+                hostcheck.fail("%s: stopped after %.1f s at %d MiB (limits %s s, %d MiB)" % (
+                    name, elapsed, peak, "%.1f" % seconds if seconds else "no", MEBIBYTES))
+            time.sleep(0.02)
         elapsed = time.monotonic() - started
-        if peak > MEBIBYTES or (seconds is not None and elapsed > seconds):
-            process.kill()
-            reader.join()
-            hostcheck.fail("%s: stopped after %.1f s at %d MiB (limits %s s, %d MiB)" % (
-                name, elapsed, peak, "%.1f" % seconds if seconds else "no", MEBIBYTES))
-        time.sleep(0.02)
-    reader.join()
-    stdout, stderr = output
-    elapsed = time.monotonic() - started
-    result = subprocess.CompletedProcess(arguments, process.returncode,
-                                         stdout.decode("utf-8", "replace"),
-                                         stderr.decode("utf-8", "replace"))
+        out.seek(0)
+        errors.seek(0)
+        result = subprocess.CompletedProcess(arguments, process.returncode,
+                                             out.read().decode("utf-8", "replace"),
+                                             errors.read().decode("utf-8", "replace"))
     print("ok: %-32s %.2f s, peak %d MiB" % (name, elapsed, peak))
     result.seconds = elapsed
     return result

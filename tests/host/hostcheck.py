@@ -9,6 +9,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 
 SKIPPED = 77
 
@@ -28,18 +29,17 @@ class Host:
         self.emulated = len(self.command) > 1
 
     def run(self, *arguments, cwd=None):
-        result = subprocess.run(self.command + [str(a) for a in arguments], cwd=cwd,
-                                capture_output=True, text=True, errors="replace", timeout=300)
+        result = captured(self.command + [str(a) for a in arguments], cwd=cwd)
         if result.returncode == SKIPPED:
             # The runner could not start the program on this machine.
-            print(result.stdout + result.stderr)
+            print(result.stdout.decode(errors="replace") + result.stderr.decode(errors="replace"))
             sys.exit(SKIPPED)
+        result.stdout, result.stderr = as_text(result.stdout), as_text(result.stderr)
         return result
 
     def run_bytes(self, arguments, data):
         """Runs with `data` on standard input; stdout and stderr come back as bytes."""
-        result = subprocess.run(self.command + [str(a) for a in arguments], input=data,
-                                capture_output=True, timeout=300)
+        result = captured(self.command + [str(a) for a in arguments], data=data)
         if result.returncode == SKIPPED:
             sys.exit(SKIPPED)
         return result
@@ -58,6 +58,25 @@ class Host:
             # The emulator may add lines of its own; only the host's count.
             lines = [line for line in lines if line.startswith("quorlin-host:")]
         return lines
+
+
+def captured(command, data=None, cwd=None):
+    """Runs `command` to its end, `data` on its standard input; its output and errors come back
+    as bytes. They go through files, not pipes: a pipe is read until every holder closes it, and
+    under Wine the helper processes the first program starts hold it for seconds after the program
+    ended."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as errors:
+        result = subprocess.run(command, input=data, stdout=out, stderr=errors, cwd=cwd,
+                                timeout=300)
+        out.seek(0)
+        errors.seek(0)
+        result.stdout, result.stderr = out.read(), errors.read()
+    return result
+
+
+def as_text(data):
+    """Output as text, line ends as Python's text mode reads them."""
+    return data.decode("utf-8", "replace").replace("\r\n", "\n").replace("\r", "\n")
 
 
 def start(argv, parser=None):
