@@ -7,6 +7,7 @@ neither cut nor merged, oversized input refused after its header."""
 
 import argparse
 import os
+import resource
 import subprocess
 import sys
 import tempfile
@@ -21,10 +22,11 @@ import hostile_files  # noqa: E402
 # that grows with the square of the file would take.
 MEBIBYTES = 1024
 # Doubling a file may at most triple its time: work that grows with the square of the file
-# quadruples it. The fastest of two runs of each size is compared, so a busy spell of the
-# machine that hits one run does not decide.
+# quadruples it. The time is the processor time the host took, which another program on the
+# machine barely changes (its wall time can double), and the fastest of two runs of each size
+# is compared.
 GROWTH = 3.2
-# A run is stopped past this many times the time of the smaller file, so nothing hangs.
+# A run is stopped past this many times the wall time of the smaller file, so nothing hangs.
 RUNAWAY = 20.0
 
 
@@ -40,10 +42,17 @@ def peak_mebibytes(pid):
     return 0
 
 
+def children_seconds():
+    """The processor time, user and system, of every child that has ended so far."""
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
 def bounded(host, name, arguments, seconds=None):
     """Runs the host, stopping it past the memory limit or `seconds`; fails the case if it had
-    to."""
+    to. The result holds the wall time and the processor time the host took."""
     started = time.monotonic()
+    used_before = children_seconds()
     peak = 0
     # Output goes to files, as hostcheck.captured explains.
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as errors:
@@ -58,26 +67,30 @@ def bounded(host, name, arguments, seconds=None):
                     name, elapsed, peak, "%.1f" % seconds if seconds else "no", MEBIBYTES))
             time.sleep(0.02)
         elapsed = time.monotonic() - started
+        processor = children_seconds() - used_before
         out.seek(0)
         errors.seek(0)
         result = subprocess.CompletedProcess(arguments, process.returncode,
                                              out.read().decode("utf-8", "replace"),
                                              errors.read().decode("utf-8", "replace"))
-    print("ok: %-32s %.2f s, peak %d MiB" % (name, elapsed, peak))
+    print("ok: %-32s %.2f s (processor %.2f s), peak %d MiB" % (name, elapsed, processor, peak))
     result.seconds = elapsed
+    result.processor = processor
     return result
 
 
 def grows_linearly(host, name, make, write, arguments):
     """Times `arguments` on the file `make(1)` and `make(2)` write (`write(data)` puts it in
-    place), the fastest of two runs each; fails when the larger costs more than GROWTH times the
-    smaller. Answers the run on the larger file, which is left in place."""
+    place), the least processor time of two runs each; fails when the larger costs more than
+    GROWTH times the smaller. Answers the run on the larger file, which is left in place."""
     fastest = {}
+    limit = None
     for scale in (1, 2, 1, 2):
         write(make(scale))
-        limit = RUNAWAY * fastest[1] + 5.0 if 1 in fastest else None
         result = bounded(host, "%s, size %d" % (name, scale), arguments, limit)
-        fastest[scale] = min(fastest.get(scale, result.seconds), result.seconds)
+        fastest[scale] = min(fastest.get(scale, result.processor), result.processor)
+        if limit is None:
+            limit = RUNAWAY * result.seconds + 5.0
     ratio = fastest[2] / max(fastest[1], 0.01)
     print("ok: %-32s twice the file, %.2f times the time" % (name, ratio))
     if ratio > GROWTH:
