@@ -213,7 +213,8 @@ TEST(Lv2Plugin, ChordWindowAndControllerOnChangeWorkPerChannel) {
     plugin.queue(0, noteOn(0, 48, 100)); // channel 1: a held key
     plugin.queue(0, noteOn(1, 60, 100)); // channel 2: a detached chord, struck together
     plugin.queue(2, noteOn(1, 64, 100));
-    plugin.queue(1000, noteOn(0, 60, 100)); // channel 1: a chord over the held key glides
+    plugin.queue(1000, noteOn(0, 60, 100)); // channel 1: a chord over the held key: its first key
+    // glides, the others are struck
     plugin.queue(1002, noteOn(0, 64, 100));
     plugin.queue(1500, portamento(2, 0));   // channel 3's own, before its first note-on
     plugin.queue(1600, noteOn(2, 50, 100)); // which gets one all the same
@@ -224,16 +225,27 @@ TEST(Lv2Plugin, ChordWindowAndControllerOnChangeWorkPerChannel) {
     plugin.queue(1900, noteOn(1, 62, 100)); // after All Notes Off: sent again, though still 0
     plugin.queue(2000, noteOn(1, 65, 100)); // within the window of 62
     plugin.queue(2600, noteOn(2, 52, 100)); // a legato pair on channel 3
-    EXPECT_EQ(plugin.run(4096), (Events{at(0, portamento(0, 0)),      at(0, noteOn(0, 48, 100)),
-                                        at(0, portamento(1, 0)),      at(0, noteOn(1, 60, 100)),
-                                        at(2, noteOn(1, 64, 100)),    at(1000, portamento(0, 127)),
-                                        at(1000, noteOn(0, 60, 100)), at(1002, noteOn(0, 64, 100)),
-                                        at(1500, portamento(2, 0)),   at(1600, portamento(2, 0)),
-                                        at(1600, noteOn(2, 50, 100)), at(1650, noteOff(2, 50, 0)),
-                                        at(1660, portamento(2, 127)), at(1700, portamento(2, 0)),
-                                        at(1700, noteOn(2, 51, 100)), at(1800, allOff),
-                                        at(1900, portamento(1, 0)),   at(1900, noteOn(1, 62, 100)),
-                                        at(2000, noteOn(1, 65, 100)), at(2600, portamento(2, 127)),
+    EXPECT_EQ(plugin.run(4096), (Events{at(0, portamento(0, 0)),
+                                        at(0, noteOn(0, 48, 100)),
+                                        at(0, portamento(1, 0)),
+                                        at(0, noteOn(1, 60, 100)),
+                                        at(2, noteOn(1, 64, 100)),
+                                        at(1000, portamento(0, 127)),
+                                        at(1000, noteOn(0, 60, 100)),
+                                        at(1002, portamento(0, 0)),
+                                        at(1002, noteOn(0, 64, 100)),
+                                        at(1500, portamento(2, 0)),
+                                        at(1600, portamento(2, 0)),
+                                        at(1600, noteOn(2, 50, 100)),
+                                        at(1650, noteOff(2, 50, 0)),
+                                        at(1660, portamento(2, 127)),
+                                        at(1700, portamento(2, 0)),
+                                        at(1700, noteOn(2, 51, 100)),
+                                        at(1800, allOff),
+                                        at(1900, portamento(1, 0)),
+                                        at(1900, noteOn(1, 62, 100)),
+                                        at(2000, noteOn(1, 65, 100)),
+                                        at(2600, portamento(2, 127)),
                                         at(2600, noteOn(2, 52, 100))}));
 }
 
