@@ -30,19 +30,41 @@ constexpr OptionRule svgOption{
 constexpr OptionRule speedOption{"--speed", nullptr, true,
                                  [](CommandLine& line, const std::string& value,
                                     const std::string&) { line.speed = speedOf(value); }};
+// A whole number from 0 to `highest`, or a usage error that names the option and the `unit`.
+std::uint32_t wholeNumberOf(const std::string& value, const std::string& spelled,
+                            std::int32_t highest, const char* unit) {
+    std::uint32_t number = 0;
+    const char* end = value.data() + value.size();
+    auto [stop, error] = std::from_chars(value.data(), end, number);
+    if (error != std::errc() || stop != end || number > static_cast<std::uint32_t>(highest)) {
+        throw usageError("option " + spelled + " takes " + unit + " from 0 to " +
+                         std::to_string(highest) + ", not '" + value + "'");
+    }
+    return number;
+}
+
 constexpr OptionRule chordWindowOption{
     "--chord-window", nullptr, true,
     [](CommandLine& line, const std::string& value, const std::string& spelled) {
-        std::uint32_t milliseconds = 0;
-        const char* end = value.data() + value.size();
-        auto [stop, error] = std::from_chars(value.data(), end, milliseconds);
-        if (error != std::errc() || stop != end ||
-            milliseconds > std::uint32_t{playing::chordWindowHighest}) {
-            throw usageError("option " + spelled + " takes milliseconds from 0 to " +
-                             std::to_string(playing::chordWindowHighest) + ", not '" + value + "'");
-        }
-        line.playing.chordWindow = milliseconds;
+        line.playing.chordWindow =
+            wholeNumberOf(value, spelled, playing::chordWindowHighest, "milliseconds");
     }};
+constexpr OptionRule intervalLimitOption{
+    "--interval-limit", nullptr, true,
+    [](CommandLine& line, const std::string& value, const std::string& spelled) {
+        // The top of the bank's range means no limit, which is the option left out.
+        line.playing.intervalLimit =
+            wholeNumberOf(value, spelled, playing::intervalLimitNone - 1, "semitones");
+    }};
+constexpr OptionRule legatoToleranceOption{
+    "--legato-tolerance", nullptr, true,
+    [](CommandLine& line, const std::string& value, const std::string& spelled) {
+        line.playing.legatoTolerance =
+            wholeNumberOf(value, spelled, playing::legatoToleranceHighest, "milliseconds");
+    }};
+constexpr OptionRule glideSourceOption{"--glide-source", nullptr, false,
+                                       [](CommandLine& line, const std::string&,
+                                          const std::string&) { line.playing.glideSource = true; }};
 constexpr OptionRule cc65Option{
     "--cc65", nullptr, true,
     [](CommandLine& line, const std::string& value, const std::string& spelled) {
@@ -105,10 +127,21 @@ constexpr OptionRule pluginOption{"--plugin", nullptr, true,
                                   [](CommandLine& line, const std::string& value,
                                      const std::string&) { line.pluginPath = value; }};
 
-constexpr OptionRule processOptions[] = {
-    outputOption, outDirOption,      svgOption,      barsOption,
-    speedOption,  chordWindowOption, cc65Option,     replaceControllersOption,
-    logOption,    forceOption,       channelsOption, tracksOption};
+constexpr OptionRule processOptions[] = {outputOption,
+                                         outDirOption,
+                                         svgOption,
+                                         barsOption,
+                                         speedOption,
+                                         chordWindowOption,
+                                         cc65Option,
+                                         intervalLimitOption,
+                                         glideSourceOption,
+                                         legatoToleranceOption,
+                                         replaceControllersOption,
+                                         logOption,
+                                         forceOption,
+                                         channelsOption,
+                                         tracksOption};
 constexpr OptionRule demoOptions[] = {outputOption, svgOption, barsOption, speedOption,
                                       forceOption};
 constexpr OptionRule skinOptions[] = {outOption, forceOption};
@@ -184,6 +217,7 @@ constexpr CommandRule commandRules[] = {
     {"process", Command::Process, processOptions, 65535,
      "  process IN.mid... (-o OUT.mid | --out-dir DIR)\n"
      "          [--speed N|Off] [--chord-window MS] [--cc65 every|change]\n"
+     "          [--interval-limit N] [--glide-source] [--legato-tolerance MS]\n"
      "          [--replace-controllers] [--channels LIST] [--tracks LIST]\n"
      "          [--log] [--svg FILE] [--bars FROM-TO] [--force]\n"
      "                                run every chosen channel of every chosen\n"
@@ -198,12 +232,22 @@ constexpr CommandRule commandRules[] = {
      "                                controller 5; Off (any case) or -1: no\n"
      "                                controller 5 is sent (default: Off)\n"
      "      --chord-window MS         keys struck less than MS milliseconds (0..100)\n"
-     "                                before a note-on do not count as held, so a\n"
-     "                                chord's notes do not glide from one another\n"
-     "                                (default: 0, every held key counts)\n"
+     "                                after the key before them make one chord:\n"
+     "                                only its first key may glide, from an older\n"
+     "                                held key (default: 0, every held key counts)\n"
      "      --cc65 every|change       controller 65 before every note-on, or only\n"
      "                                when its value changes on the channel\n"
      "                                (default: every)\n"
+     "      --interval-limit N        held keys more than N semitones (0..127) from\n"
+     "                                a note-on do not count as held for it\n"
+     "                                (default: no limit)\n"
+     "      --glide-source            controller 84 before each gliding note-on,\n"
+     "                                naming the key it glides from; a named key\n"
+     "                                still sounding stops sounding (default: off)\n"
+     "      --legato-tolerance MS     a key let go less than MS milliseconds\n"
+     "                                (0..100) before a note-on still counts as\n"
+     "                                held, and is named by controller 84\n"
+     "                                (default: 0)\n"
      "      --replace-controllers     leave out the input's own controllers 5 and\n"
      "                                65 on the channels that go through, so\n"
      "                                Quorlin's are the only ones (default: keep\n"

@@ -49,7 +49,13 @@ void ChannelBank::setSpeed(std::int32_t value) noexcept {
 void ChannelBank::setChordWindow(double milliseconds) noexcept {
     windowMilliseconds =
         milliseconds > 0.0 ? std::min<double>(milliseconds, playing::chordWindowHighest) : 0.0;
-    applyWindow();
+    applyTimes();
+}
+
+void ChannelBank::setLegatoTolerance(double milliseconds) noexcept {
+    toleranceMilliseconds =
+        milliseconds > 0.0 ? std::min<double>(milliseconds, playing::legatoToleranceHighest) : 0.0;
+    applyTimes();
 }
 
 void ChannelBank::setPositionRate(double rate) noexcept {
@@ -57,23 +63,39 @@ void ChannelBank::setPositionRate(double rate) noexcept {
         return;
     }
     positionsPerSecond = rate;
-    applyWindow();
+    applyTimes();
 }
 
-void ChannelBank::applyWindow() noexcept {
+void ChannelBank::applyTimes() noexcept {
     std::int32_t window = playing::windowPositions(windowMilliseconds, positionsPerSecond);
-    if (window == appliedWindow) {
+    std::int32_t tolerance = playing::windowPositions(toleranceMilliseconds, positionsPerSecond);
+    if (window == appliedWindow && tolerance == appliedTolerance) {
         return;
     }
     appliedWindow = window;
+    appliedTolerance = tolerance;
     for (Channel& channel : channels) {
         channel.legato.setChordWindow(window);
+        channel.legato.setLegatoTolerance(tolerance);
     }
 }
 
 void ChannelBank::setPortamentoOnChange(bool onChange) noexcept {
     for (Channel& channel : channels) {
         channel.legato.setPortamentoOnChange(onChange);
+    }
+}
+
+void ChannelBank::setIntervalLimit(std::int32_t semitones) noexcept {
+    semitones = std::clamp(semitones, playing::intervalLimitLowest, playing::intervalLimitNone);
+    for (Channel& channel : channels) {
+        channel.legato.setIntervalLimit(semitones);
+    }
+}
+
+void ChannelBank::setGlideSource(bool name) noexcept {
+    for (Channel& channel : channels) {
+        channel.legato.setGlideSource(name);
     }
 }
 
@@ -106,8 +128,12 @@ ChannelBank::Before ChannelBank::receive(const std::uint8_t* bytes, std::size_t 
             channel.playing = true;
             paySpeed(channel, number, out);
         }
-        if (decision.portamento) {
-            out.push(controllerOf(number, midi::controllerPortamento, *decision.portamento));
+        if (decision.glide.portamento) {
+            out.push(controllerOf(number, midi::controllerPortamento, *decision.glide.portamento));
+        }
+        if (decision.glide.source) {
+            out.push(
+                controllerOf(number, midi::controllerPortamentoControl, *decision.glide.source));
         }
     }
     return out;

@@ -50,8 +50,8 @@ private:
 class ChannelBank {
 public:
     static constexpr std::size_t channelCount = 16;
-    // At most controller 5 and controller 65 go out before one message.
-    using Before = MessageList<2>;
+    // At most controllers 5, 65 and 84 go out before one message.
+    using Before = MessageList<3>;
     // Controller 5 for every channel at once.
     using Speeds = MessageList<channelCount>;
 
@@ -69,6 +69,14 @@ public:
     void setPositionRate(double positionsPerSecond) noexcept;
     // Controller 65 only when its value changes on the channel (true), or before every note-on.
     void setPortamentoOnChange(bool onChange) noexcept;
+    // Held keys more than this many semitones from a new note do not count for it, clamped into
+    // 0..playing::intervalLimitNone (no limit, the default).
+    void setIntervalLimit(std::int32_t semitones) noexcept;
+    // Controller 84 names the key each gliding note glides from (true), or only a key let go.
+    void setGlideSource(bool name) noexcept;
+    // The legato tolerance in milliseconds, clamped into 0..100 (not a number: 0), measured at
+    // the position rate as the chord window is.
+    void setLegatoTolerance(double milliseconds) noexcept;
 
     // The transport started, or the plug-in was activated: every channel owes controller 5 and
     // sends controller 65 at its next note-on whatever its value.
@@ -79,9 +87,10 @@ public:
     // A message comes in at `position` (the caller's running count: frames, ticks), with
     // `length` positions for a note-on whose end the caller knows (0: until its note-off).
     // Answers what goes out right before it, in order: the channel's owed controller 5 when
-    // this note-on is its first, then controller 65. `bytes` holds `size` bytes; anything but a
-    // whole channel message (system messages, sysex, running status, a wrong length) gets
-    // nothing and changes nothing. The message itself always goes out after these, unchanged.
+    // this note-on is its first, then controller 65, then controller 84 right before the
+    // note-on, where a synthesizer takes it for that note. `bytes` holds `size` bytes; anything but
+    // a whole channel message (system messages, sysex, running status, a wrong length) gets nothing
+    // and changes nothing. The message itself always goes out after these, unchanged.
     Before receive(const std::uint8_t* bytes, std::size_t size, std::int32_t position,
                    std::int32_t length = 0) noexcept;
 
@@ -116,13 +125,15 @@ private:
     };
 
     void paySpeed(Channel& channel, std::uint8_t number, Before& out) noexcept;
-    void applyWindow() noexcept;
+    void applyTimes() noexcept;
 
     std::array<Channel, channelCount> channels;
     std::int32_t speed = playing::speedDefault;
     double windowMilliseconds = playing::chordWindowDefault;
     double positionsPerSecond = 0.0;
     std::int32_t appliedWindow = 0;
+    double toleranceMilliseconds = playing::legatoToleranceDefault;
+    std::int32_t appliedTolerance = 0;
     std::int32_t agesLimitedAt = 0;
     bool speedsOwed = false; // some playing channel owes controller 5
 };

@@ -17,11 +17,18 @@ enum class MessageKind : std::uint8_t {
     other,      // anything else: it passes by the core untouched
 };
 
-// The core's answer to one message: what it is, and the controller 65 value to send right
-// before it (only ever for a note-on).
+// What goes out right before a note-on: the controller 65 value, unless only changes are sent and
+// the channel has it already; and controller 84 (Portamento Control) with the key it glides
+// from, when that key is to be named.
+struct Glide {
+    std::optional<std::int32_t> portamento;
+    std::optional<std::int32_t> source;
+};
+
+// The core's answer to one message: what it is, and for a note-on what goes before it.
 struct Decision {
     MessageKind kind = MessageKind::other;
-    std::optional<std::int32_t> portamento;
+    Glide glide;
 };
 
 // Quorlin's legato rule for one stream of notes, free of any plug-in format: which keys are
@@ -41,10 +48,21 @@ public:
     BasicLegatoCore(const BasicLegatoCore&) = delete;
     BasicLegatoCore& operator=(const BasicLegatoCore&) = delete;
 
-    // The chord window, in positions: a held key struck less than this before a note-on does
-    // not count as held for it, so the notes of a chord struck together do not glide from one
-    // another. 0, the default, counts every held key. Any time; constant time.
+    // The chord window, in positions: a key struck less than this after the key before it
+    // belongs to that key's chord, however long the roll. Only a chord's first key may glide
+    // (from an older held key); the others get controller 65 at 0 and do not count for one
+    // another. 0, the default, makes no chords. Any time; constant time.
     void setChordWindow(std::int32_t positions) noexcept { chordWindow = positions; }
+    // Held keys more than `semitones` from a new note do not count for it and are never its
+    // source; playing::intervalLimitNone (the default) or more: no limit. Any time.
+    void setIntervalLimit(std::int32_t semitones) noexcept { intervalLimit = semitones; }
+    // True: a note that glides names its source with controller 84, the most recently struck
+    // key that counts for it. False, the default: only a source that was let go is named.
+    void setGlideSource(bool name) noexcept { glideSource = name; }
+    // The legato tolerance, in positions: a key let go less than this before a note-on still
+    // counts as held for it, and is named with controller 84 when it is the source. Only a
+    // table that remembers releases (MidiKeyTable) heeds it. 0, the default: keys still down.
+    void setLegatoTolerance(std::int32_t positions) noexcept { legatoTolerance = positions; }
     // True: controller 65 only when its value differs from the last one on the channel, ours or
     // one passing through. False, the default: before every note-on. Any time; constant time.
     void setPortamentoOnChange(bool onChange) noexcept { portamentoOnChange = onChange; }
@@ -58,17 +76,22 @@ public:
                      std::int32_t position, std::int32_t length);
 
     // A note-on of `note` at `position`, sounding `length` (0 or less: until its note-off). Holds
-    // the key, lets go of keys whose length ended at or before `position`, and answers the
-    // controller 65 value to send before the note-on: 127 when another key is still held, else
-    // 0; nothing when only changes are sent and the channel has that value already. Costs a
-    // search and one pass over the held keys. Only a note number outside 0..127, with the room
-    // used up, can need memory (only in LegatoCore): std::bad_alloc then, and nothing has
-    // changed.
-    std::optional<std::int32_t> noteOn(std::int32_t note, std::int32_t position,
-                                       std::int32_t length);
-    // A note-off, or a note-on with velocity 0: the key is no longer held; a key that is not
-    // held is ignored. Costs a search.
-    void noteOff(std::int32_t note) noexcept { heldKeys.remove(note); }
+    // the key, lets go of keys whose length ended at or before `position`, and answers what goes
+    // before the note-on: controller 65 at 127 when another key counts as held, else 0 (nothing
+    // when only changes are sent and the channel has that value already), and the key to name
+    // with controller 84, if any. Costs a search and one pass over the held keys (and, with a
+    // tolerance, the keys let go). Only a note number outside 0..127, with the room used up,
+    // can need memory (only in LegatoCore): std::bad_alloc then, and nothing has changed.
+    Glide noteOn(std::int32_t note, std::int32_t position, std::int32_t length);
+    // A note-off at `position`, or a note-on with velocity 0: the key is no longer held; a key
+    // that is not held is ignored. Costs a search.
+    void noteOff(std::int32_t note, std::int32_t position) noexcept {
+        if constexpr (requires { heldKeys.release(note, position); }) {
+            heldKeys.release(note, position);
+        } else {
+            heldKeys.remove(note);
+        }
+    }
     // A controller that passes through. All Sound Off, All Notes Off and the mode messages
     // (Omni, Mono, Poly) end every held note, so the keys are let go and the next note-on sends
     // controller 65 whatever its value; a controller 65 is the channel's value from now on, and
@@ -79,7 +102,10 @@ public:
     void portamentoLost() noexcept { portamentoOwed = true; }
 
     // The transport stopped: every held key is forgotten. Constant time.
-    void stop() noexcept { heldKeys.clear(); }
+    void stop() noexcept {
+        heldKeys.clear();
+        chordOpen = false;
+    }
     // The transport started (or the plug-in was activated): the portamento time is owed again,
     // and the next note-on sends controller 65 whatever its value.
     void start() noexcept {
@@ -91,6 +117,11 @@ public:
     // positions, so that the ages the chord window measures never wrap. Costs a pass.
     void limitAges(std::int32_t position, std::int32_t oldest) noexcept {
         heldKeys.limitAges(position, oldest);
+        if (static_cast<std::uint32_t>(position) - static_cast<std::uint32_t>(lastStrike) >
+            static_cast<std::uint32_t>(oldest)) {
+            lastStrike = static_cast<std::int32_t>(static_cast<std::uint32_t>(position) -
+                                                   static_cast<std::uint32_t>(oldest));
+        }
     }
 
     // The portamento time changed: -1 ("Off") or 0..127, as the caller's parameter holds it. It
@@ -107,10 +138,20 @@ public:
     const Keys& heldNotes() const noexcept { return heldKeys; }
 
 private:
-    // How many held keys count for the note-on of `note` at `position`, itself included.
-    std::uint32_t keysCounted(std::int32_t note, std::int32_t position) const noexcept;
+    // Whether another key counts as held for the note-on of `note` at `position`, and the key
+    // to name with controller 84 when it glides.
+    struct Source {
+        bool glides = false;
+        std::optional<std::int32_t> named;
+    };
+    Source sourceFor(std::int32_t note, std::int32_t position) const noexcept;
 
     std::int32_t chordWindow = 0;
+    std::int32_t intervalLimit = playing::intervalLimitNone;
+    bool glideSource = false;
+    std::int32_t legatoTolerance = 0;
+    std::int32_t lastStrike = 0; // the position of the channel's last note-on
+    bool chordOpen = false;      // a note-on within the window of lastStrike joins its chord
     bool portamentoOnChange = false;
     std::int32_t lastPortamento = 0; // the last controller 65 that went out on the channel
     bool portamentoOwed = true;      // the next note-on sends one whatever its value

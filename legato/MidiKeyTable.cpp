@@ -14,6 +14,7 @@ void MidiKeyTable::add(std::int32_t note, std::int32_t startPosition,
     keys[static_cast<std::size_t>(note)] = {note, startPosition, hasEnd ? end : -1, hasEnd};
     heldCount += hasBit(held, note) ? 0 : 1;
     setBit(held, note);
+    clearBit(released, note);
     if (hasEnd) {
         setBit(ending, note);
     } else {
@@ -25,8 +26,9 @@ void MidiKeyTable::prune(std::int32_t position) noexcept {
     for (std::size_t word = 0; word < ending.size(); ++word) {
         for (std::uint64_t bits = ending[word]; bits != 0; bits &= bits - 1) {
             auto note = static_cast<std::int32_t>(word * 64) + std::countr_zero(bits);
-            if (keys[static_cast<std::size_t>(note)].endPosition <= position) {
-                remove(note);
+            std::int32_t end = keys[static_cast<std::size_t>(note)].endPosition;
+            if (end <= position) {
+                release(note, end);
             }
         }
     }
@@ -39,6 +41,11 @@ void MidiKeyTable::limitAges(std::int32_t position, std::int32_t oldest) noexcep
             limit) {
             key.startPosition =
                 static_cast<std::int32_t>(static_cast<std::uint32_t>(position) - limit);
+        }
+    }
+    for (std::int32_t& letGo : releasePositions) {
+        if (static_cast<std::uint32_t>(position) - static_cast<std::uint32_t>(letGo) > limit) {
+            letGo = static_cast<std::int32_t>(static_cast<std::uint32_t>(position) - limit);
         }
     }
 }

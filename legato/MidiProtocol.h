@@ -31,6 +31,8 @@ inline constexpr std::int32_t controllerPortamentoTime = 5;
 inline constexpr std::int32_t controllerPortamento = 65;
 inline constexpr std::int32_t portamentoOn = 127;
 inline constexpr std::int32_t portamentoOff = 0;
+// Portamento Control: the key the next note-on glides from.
+inline constexpr std::int32_t controllerPortamentoControl = 84;
 // Channel mode messages: controllers 120 to 127.
 inline constexpr std::int32_t controllerAllSoundOff = 120;
 inline constexpr std::int32_t controllerResetAllControllers = 121;

@@ -36,6 +36,16 @@ std::int32_t speedFromControl(double value) noexcept {
     return static_cast<std::int32_t>(std::lround(value));
 }
 
+std::int32_t intervalFromControl(double value) noexcept {
+    if (!(value < intervalLimitNone)) {
+        return intervalLimitNone; // at or above the top, or not a number
+    }
+    if (value < intervalLimitLowest) {
+        return intervalLimitLowest;
+    }
+    return static_cast<std::int32_t>(std::lround(value));
+}
+
 std::int32_t windowPositions(double milliseconds, double positionsPerSecond) noexcept {
     if (!(milliseconds > 0.0)) {
         return 0; // no window, or not a number

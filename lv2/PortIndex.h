@@ -11,6 +11,9 @@ enum class PortIndex : std::uint32_t {
     speed = 2,
     chordWindow = 3,
     portamentoOnChange = 4,
+    glideSource = 5,
+    intervalLimit = 6,
+    legatoTolerance = 7,
 };
 
 } // namespace quorlin::lv2

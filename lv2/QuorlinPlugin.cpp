@@ -91,6 +91,15 @@ void QuorlinPlugin::connectPort(std::uint32_t port, void* data) noexcept {
     case PortIndex::portamentoOnChange:
         onChangePort = static_cast<const float*>(data);
         break;
+    case PortIndex::glideSource:
+        glideSourcePort = static_cast<const float*>(data);
+        break;
+    case PortIndex::intervalLimit:
+        intervalLimitPort = static_cast<const float*>(data);
+        break;
+    case PortIndex::legatoTolerance:
+        tolerancePort = static_cast<const float*>(data);
+        break;
     }
 }
 
@@ -144,6 +153,19 @@ void QuorlinPlugin::applyControls() noexcept {
     if (onChange != appliedOnChange) {
         appliedOnChange = onChange;
         bank.setPortamentoOnChange(onChange);
+    }
+    bool glideSource = glideSourcePort != nullptr && *glideSourcePort > 0.5f;
+    if (glideSource != appliedGlideSource) {
+        appliedGlideSource = glideSource;
+        bank.setGlideSource(glideSource);
+    }
+    if (intervalLimitPort != nullptr && !(*intervalLimitPort == appliedInterval)) {
+        appliedInterval = *intervalLimitPort;
+        bank.setIntervalLimit(playing::intervalFromControl(appliedInterval));
+    }
+    if (tolerancePort != nullptr && !(*tolerancePort == appliedTolerance)) {
+        appliedTolerance = *tolerancePort;
+        bank.setLegatoTolerance(appliedTolerance);
     }
 }
 

@@ -53,11 +53,17 @@ private:
     const float* speedPort = nullptr;
     const float* chordWindowPort = nullptr;
     const float* onChangePort = nullptr;
+    const float* glideSourcePort = nullptr;
+    const float* intervalLimitPort = nullptr;
+    const float* tolerancePort = nullptr;
 
     std::uint32_t position = 0; // the running frame count at the start of the cycle
     float appliedSpeed = playing::speedDefault;
     float appliedWindow = playing::chordWindowDefault;
     bool appliedOnChange = false;
+    bool appliedGlideSource = false;
+    float appliedInterval = playing::intervalLimitDefault;
+    float appliedTolerance = playing::legatoToleranceDefault;
     bool rolling = true;
 };
 

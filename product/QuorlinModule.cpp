@@ -90,9 +90,9 @@ ResultCode QuorlinModule::processEvent(HostEvent* event) noexcept {
     case MessageKind::noteOn:
         // The module keeps the core's defaults, so every note-on gets its controller 65. It
         // takes the note-on's position as the host reports it after the creation.
-        if (decision.portamento) {
+        if (decision.glide.portamento) {
             HostEvent* controller =
-                createController(midi::controllerPortamento, *decision.portamento);
+                createController(midi::controllerPortamento, *decision.glide.portamento);
             sendController(controller, services()->getPosition(event), immediate);
         }
         return emitEvent(event, immediate);

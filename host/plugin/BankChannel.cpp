@@ -27,6 +27,10 @@ void BankChannel::prepare(ChannelBank& bank, const std::optional<std::string>& s
     }
     bank.setChordWindow(options.chordWindow.value_or(playing::chordWindowDefault));
     bank.setPortamentoOnChange(options.portamentoOnChange.value_or(false));
+    bank.setIntervalLimit(
+        static_cast<std::int32_t>(options.intervalLimit.value_or(playing::intervalLimitNone)));
+    bank.setGlideSource(options.glideSource.value_or(false));
+    bank.setLegatoTolerance(options.legatoTolerance.value_or(playing::legatoToleranceDefault));
     bank.start();
 }
 
@@ -37,7 +41,7 @@ void BankChannel::processTime(std::uint32_t tick, std::vector<MidiEvent>& out) {
 void BankChannel::processEvent(const MidiEvent& event, std::int32_t length,
                                std::vector<MidiEvent>& out) {
     if (event.isNoteOn()) {
-        // The chord window is measured at the tempo of this note.
+        // The chord window and the legato tolerance are measured at the tempo of this note.
         bank.setPositionRate(tempo.ticksPerSecond(event.tick));
     }
     // A file's ticks may leap by hours between two events.

@@ -46,16 +46,16 @@ def run(host, *arguments):
 
 
 def expect(host, source, out, options, wanted):
-    """Runs with `options`; the result's controllers 5 and 65, (tick, number, value), must be
+    """Runs with `options`; the result's controllers 5, 65 and 84, (tick, number, value), must be
     `wanted`."""
     result = run(host, source, "-o", out, *options)
     found, tick = [], 0
     for message in mido.MidiFile(out).tracks[0]:
         tick += message.time
-        if message.type == "control_change" and message.control in (5, 65):
+        if message.type == "control_change" and message.control in (5, 65, 84):
             found.append((tick, message.control, message.value))
     if found != wanted:
-        hostcheck.fail("%s: controllers 5 and 65 are %s, not %s" % (options, found, wanted))
+        hostcheck.fail("%s: controllers 5, 65 and 84 are %s, not %s" % (options, found, wanted))
     return result
 
 
@@ -65,7 +65,9 @@ def main():
     hostcheck.fresh_folder(work)
     shown = " ".join(host.run("help", "process").stdout.split())
     for text in ("--chord-window MS", "(default: 0, every held key counts)",
-                 "--cc65 every|change", "(default: every)", "--replace-controllers"):
+                 "--cc65 every|change", "(default: every)", "--replace-controllers",
+                 "--interval-limit N", "(default: no limit)", "--glide-source",
+                 "--legato-tolerance MS"):
         if text not in shown:
             hostcheck.fail("help process does not show %r" % text)
 
@@ -76,7 +78,8 @@ def main():
     library, core = os.path.join(work, "library.mid"), os.path.join(work, "core.mid")
     for source in files:
         run(host, source, "-o", library, "--speed", "40")
-        run(host, source, "-o", core, "--speed", "40", "--chord-window", "0", "--cc65", "every")
+        run(host, source, "-o", core, "--speed", "40", "--chord-window", "0", "--cc65", "every",
+            "--legato-tolerance", "0")
         if open(library, "rb").read() != open(core, "rb").read():
             hostcheck.fail("%s: the core at its defaults differs from the library" % source)
     print("both ways agree on %d files" % len(files))
@@ -89,14 +92,20 @@ def main():
                                           (4320, 65, 127)])
     if "--replace-controllers" not in kept.stderr:
         hostcheck.fail("the file's own controllers 5 and 65 were not warned about", kept)
-    # 20 ms are 19 ticks: the chord over C3 still glides from it, the detached one does not.
+    # 20 ms are 19 ticks: the chord's first key glides from C3, its others and the detached chord
+    # are struck.
     left = expect(host, source, out, ["--chord-window", "20", "--replace-controllers", "--log"],
-                  [(0, 65, 0), (960, 65, 127), (962, 65, 127), (964, 65, 127), (2400, 65, 0),
+                  [(0, 65, 0), (960, 65, 127), (962, 65, 0), (964, 65, 0), (2400, 65, 0),
                    (2402, 65, 0), (2404, 65, 0), (3840, 65, 0), (4320, 65, 127)])
     if "left out 2 controller(s)" not in left.stdout or left.stderr.strip():
         hostcheck.fail("--replace-controllers did not count what it left out, or warned", left)
     expect(host, source, out, ["--chord-window", "20", "--cc65", "change", "--replace-controllers"],
-           [(0, 65, 0), (960, 65, 127), (2400, 65, 0), (4320, 65, 127)])
+           [(0, 65, 0), (960, 65, 127), (962, 65, 0), (4320, 65, 127)])
+    # C4 is an octave above the held C3, past a limit of 7: struck; D5 glides from C5, named.
+    expect(host, source, out, ["--chord-window", "20", "--interval-limit", "7", "--glide-source",
+                               "--replace-controllers"],
+           [(0, 65, 0), (960, 65, 0), (962, 65, 0), (964, 65, 0), (2400, 65, 0), (2402, 65, 0),
+            (2404, 65, 0), (3840, 65, 0), (4320, 65, 127), (4320, 84, 72)])
     print("playing options: all checks passed")
     return 0
 

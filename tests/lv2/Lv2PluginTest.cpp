@@ -213,7 +213,8 @@ TEST(Lv2Plugin, ChordWindowAndControllerOnChangeWorkPerChannel) {
     plugin.queue(0, noteOn(0, 48, 100)); // channel 1: a held key
     plugin.queue(0, noteOn(1, 60, 100)); // channel 2: a detached chord, struck together
     plugin.queue(2, noteOn(1, 64, 100));
-    plugin.queue(1000, noteOn(0, 60, 100)); // channel 1: a chord over the held key glides
+    plugin.queue(1000, noteOn(0, 60, 100)); // channel 1: a chord over the held key: its first key
+    // glides, the others are struck
     plugin.queue(1002, noteOn(0, 64, 100));
     plugin.queue(1500, portamento(2, 0));   // channel 3's own, before its first note-on
     plugin.queue(1600, noteOn(2, 50, 100)); // which gets one all the same
@@ -224,17 +225,53 @@ TEST(Lv2Plugin, ChordWindowAndControllerOnChangeWorkPerChannel) {
     plugin.queue(1900, noteOn(1, 62, 100)); // after All Notes Off: sent again, though still 0
     plugin.queue(2000, noteOn(1, 65, 100)); // within the window of 62
     plugin.queue(2600, noteOn(2, 52, 100)); // a legato pair on channel 3
-    EXPECT_EQ(plugin.run(4096), (Events{at(0, portamento(0, 0)),      at(0, noteOn(0, 48, 100)),
-                                        at(0, portamento(1, 0)),      at(0, noteOn(1, 60, 100)),
-                                        at(2, noteOn(1, 64, 100)),    at(1000, portamento(0, 127)),
-                                        at(1000, noteOn(0, 60, 100)), at(1002, noteOn(0, 64, 100)),
-                                        at(1500, portamento(2, 0)),   at(1600, portamento(2, 0)),
-                                        at(1600, noteOn(2, 50, 100)), at(1650, noteOff(2, 50, 0)),
-                                        at(1660, portamento(2, 127)), at(1700, portamento(2, 0)),
-                                        at(1700, noteOn(2, 51, 100)), at(1800, allOff),
-                                        at(1900, portamento(1, 0)),   at(1900, noteOn(1, 62, 100)),
-                                        at(2000, noteOn(1, 65, 100)), at(2600, portamento(2, 127)),
+    EXPECT_EQ(plugin.run(4096), (Events{at(0, portamento(0, 0)),
+                                        at(0, noteOn(0, 48, 100)),
+                                        at(0, portamento(1, 0)),
+                                        at(0, noteOn(1, 60, 100)),
+                                        at(2, noteOn(1, 64, 100)),
+                                        at(1000, portamento(0, 127)),
+                                        at(1000, noteOn(0, 60, 100)),
+                                        at(1002, portamento(0, 0)),
+                                        at(1002, noteOn(0, 64, 100)),
+                                        at(1500, portamento(2, 0)),
+                                        at(1600, portamento(2, 0)),
+                                        at(1600, noteOn(2, 50, 100)),
+                                        at(1650, noteOff(2, 50, 0)),
+                                        at(1660, portamento(2, 127)),
+                                        at(1700, portamento(2, 0)),
+                                        at(1700, noteOn(2, 51, 100)),
+                                        at(1800, allOff),
+                                        at(1900, portamento(1, 0)),
+                                        at(1900, noteOn(1, 62, 100)),
+                                        at(2000, noteOn(1, 65, 100)),
+                                        at(2600, portamento(2, 127)),
                                         at(2600, noteOn(2, 52, 100))}));
+}
+
+TEST(Lv2Plugin, IntervalLimitGlideSourceAndLegatoToleranceFollowTheirPorts) {
+    PluginUnderTest plugin(quorlinUri); // at 48 kHz: 5 ms are 240 frames
+    plugin.setControl("interval_limit", 12.0f);
+    plugin.setControl("glide_source", 1.0f);
+    plugin.setControl("legato_tolerance", 5.0f);
+    plugin.activate();
+    plugin.queue(0, noteOn(0, 36, 100));   // a bass, held throughout
+    plugin.queue(100, noteOn(0, 60, 100)); // two octaves above it: struck
+    plugin.queue(200, noteOff(0, 60, 0));  // touching: let go at the note-on's frame
+    plugin.queue(200, noteOn(0, 62, 100)); // glides from 60, named though let go
+    plugin.queue(300, noteOff(0, 62, 0));
+    plugin.queue(600, noteOn(0, 64, 100)); // 62 let go 6.25 ms before: struck
+    plugin.queue(700, noteOn(0, 67, 100)); // 64 still held: glides from it, named
+    EXPECT_EQ(
+        plugin.run(1024),
+        (Events{at(0, portamento(0, 0)), at(0, noteOn(0, 36, 100)), at(100, portamento(0, 0)),
+                at(100, noteOn(0, 60, 100)), at(200, noteOff(0, 60, 0)),
+                at(200, portamento(0, 127)),
+                at(200, controller(0, midi::controllerPortamentoControl, 60)),
+                at(200, noteOn(0, 62, 100)), at(300, noteOff(0, 62, 0)), at(600, portamento(0, 0)),
+                at(600, noteOn(0, 64, 100)), at(700, portamento(0, 127)),
+                at(700, controller(0, midi::controllerPortamentoControl, 64)),
+                at(700, noteOn(0, 67, 100))}));
 }
 
 // An event as a careless or hostile host lays it out: its atom may claim other than it holds.
@@ -429,7 +466,8 @@ TEST(Lv2Plugin, TheTransportAndActivationStartAndStopOnceAndUnconnectedControlsA
     plugin.deactivate();
     plugin.activate();
     plugin.queue(0, noteOn(0, 67, 100));
-    for (const char* symbol : {"speed", "chord_window", "cc65_on_change"}) {
+    for (const char* symbol : {"speed", "chord_window", "cc65_on_change", "glide_source",
+                               "interval_limit", "legato_tolerance"}) {
         plugin.disconnect(symbol);
     }
     EXPECT_EQ(

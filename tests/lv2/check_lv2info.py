@@ -30,6 +30,12 @@ PORTS = [
      ("0.000000", "100.000000", "0.000000", "lv2core#integer", None)),
     (4, "cc65_on_change", "Controller 65 on change only", CONTROL,
      ("0.000000", "1.000000", "0.000000", "lv2core#toggled", None)),
+    (5, "glide_source", "Glide source", CONTROL,
+     ("0.000000", "1.000000", "0.000000", "lv2core#toggled", None)),
+    (6, "interval_limit", "Interval limit", CONTROL,
+     ("0.000000", "128.000000", "128.000000", "lv2core#integer", '128 = "No limit"')),
+    (7, "legato_tolerance", "Legato tolerance", CONTROL,
+     ("0.000000", "100.000000", "0.000000", "lv2core#integer", None)),
 ]
 
 
