@@ -11,6 +11,7 @@ Only the standard library at import; numpy is needed for the pitch and WAV funct
 import os
 import shutil
 import subprocess
+import sys
 import wave
 
 from midi_bytes import variable_length
@@ -23,11 +24,15 @@ MILLISECONDS_PER_SPEED_STEP = 128
 
 
 def synthesizer_missing():
-    """Why FluidSynth cannot render here, or None when it can."""
+    """Why FluidSynth cannot render here, or numpy follow the pitch, or None when both can."""
     if shutil.which("fluidsynth") is None:
         return "fluidsynth is not installed (install fluidsynth)"
     if not os.path.isfile(SOUNDFONT):
         return "the sound font %s is missing (install timgm6mb-soundfont)" % SOUNDFONT
+    try:
+        import numpy  # noqa: F401
+    except ImportError:
+        return "numpy is not installed for %s (install python3-numpy)" % sys.executable
     return None
 
 
@@ -208,3 +213,20 @@ def measure_transition(track, onset, start_key, end_key, span=0.8, margin=0.75):
         "glide_ms": round(1000 * (arrival - departure)) if between and arrival else None,
         "path": [round(key, 2) for _, key in between],
     }
+
+
+def first_pitch_alone(midi_path, key, onset_tick, seconds, within=0.1):
+    """The first pitch heard from `seconds` on, within `within` seconds (None if none), when the
+    file is rendered with every note-on but that of `key` at `onset_tick` at velocity 1: too
+    quiet to hear, while the synthesizer still takes every note and controller as they were."""
+    division, tracks = read_midi(midi_path)
+    events = []
+    for tick, status, data in tracks[0]:
+        if status & 0xF0 == 0x90 and data[1] > 0 and (tick, data[0]) != (onset_tick, key):
+            data = (data[0], 1)
+        events.append((tick, message_bytes(status, data)))
+    alone, wav = midi_path + ".alone.mid", midi_path + ".alone.wav"
+    write_midi(alone, division, events)
+    render(alone, wav)
+    return next((pitch for time, pitch in track_pitch(*read_wav(wav))
+                 if pitch is not None and seconds <= time <= seconds + within), None)

@@ -115,11 +115,6 @@ def expect(name, results, glides):
 
 def main():
     missing = glide_audio.synthesizer_missing()
-    try:
-        import numpy  # noqa: F401
-    except ImportError:
-        missing = missing or "numpy is not installed for %s (install python3-numpy)" % (
-            sys.executable)
     if missing:
         print("missing: " + missing)
         sys.exit(1)
