@@ -1,8 +1,6 @@
 #!/usr/bin/python3
-"""The playing options heard through FluidSynth: each case goes through `quorlin-host process`,
-and each note measured is rendered alone, every other note-on at velocity 1, so the synthesizer
-still takes every note and controller as they were. 120 beats per minute at 480 ticks a beat:
-a tick is about a millisecond. Speed 2 makes 256 ms glides."""
+"""The playing options heard through FluidSynth, one note at a time (glide_audio.first_pitch_alone)
+after `quorlin-host process`. 960 ticks a second; speed 2 makes 256 ms glides."""
 
 import os
 import sys
@@ -22,7 +20,7 @@ TOUCHING = [(240, E4, 1200), (1200, G4, 2160)]
 
 
 def heard(host, work, name, notes, options, key, onset, at=None):
-    """The first pitch of `key` struck at tick `onset` (or heard at tick `at`) in the output."""
+    """The first pitch of `key` struck at tick `onset` (or at tick `at`) in the output."""
     events = [(0, b"\xFF\x51\x03\x07\xA1\x20"), (0, bytes([0xC0, glide_audio.FLUTE]))]
     for start, note, end in notes:
         events += [(start, bytes([0x90, note, 100])), (end, bytes([0x80, note, 64]))]
@@ -57,8 +55,7 @@ def main():
             pitch = heard(host, options.work, name, notes, flags, key, onset, *at)
             start = key if source is None else source
             near = 0.5 if source is None else max(1.0, abs(key - source) / 4)
-            label = "%s: %d %s" % (name, key, "at its own" if source is None else
-                                   "from %d" % source)
+            label = "%s: %d from %s" % (name, key, "itself" if source is None else source)
             print("%-40s %s" % (label, "%.2f" % pitch if pitch is not None else "nothing"))
             if pitch is None or abs(pitch - start) > near:
                 failures.append("%s: starts at %s" % (label, pitch))

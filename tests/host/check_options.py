@@ -92,8 +92,7 @@ def main():
                                           (4320, 65, 127)])
     if "--replace-controllers" not in kept.stderr:
         hostcheck.fail("the file's own controllers 5 and 65 were not warned about", kept)
-    # 20 ms are 19 ticks: the chord's first key glides from C3, its others and the detached chord
-    # are struck.
+    # 20 ms are 19 ticks: a chord's first key glides from C3, the rest of the chords are struck.
     left = expect(host, source, out, ["--chord-window", "20", "--replace-controllers", "--log"],
                   [(0, 65, 0), (960, 65, 127), (962, 65, 0), (964, 65, 0), (2400, 65, 0),
                    (2402, 65, 0), (2404, 65, 0), (3840, 65, 0), (4320, 65, 127)])

@@ -213,8 +213,7 @@ TEST(Lv2Plugin, ChordWindowAndControllerOnChangeWorkPerChannel) {
     plugin.queue(0, noteOn(0, 48, 100)); // channel 1: a held key
     plugin.queue(0, noteOn(1, 60, 100)); // channel 2: a detached chord, struck together
     plugin.queue(2, noteOn(1, 64, 100));
-    plugin.queue(1000, noteOn(0, 60, 100)); // channel 1: a chord over the held key: its first key
-    // glides, the others are struck
+    plugin.queue(1000, noteOn(0, 60, 100)); // channel 1: a chord over the held key: C4 glides
     plugin.queue(1002, noteOn(0, 64, 100));
     plugin.queue(1500, portamento(2, 0));   // channel 3's own, before its first note-on
     plugin.queue(1600, noteOn(2, 50, 100)); // which gets one all the same
