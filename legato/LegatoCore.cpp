@@ -50,7 +50,9 @@ Glide BasicLegatoCore<Keys>::noteOn(std::int32_t note, std::int32_t position, st
         chordOpen && ageOf(lastStrike, position) < static_cast<std::uint32_t>(chordWindow);
     lastStrike = position;
     chordOpen = chordWindow > 0;
-    Source source = inChord ? Source{} : sourceFor(note, position);
+    Source source = inChord           ? Source{}
+                    : !takesLongWay() ? Source{heldKeys.count() >= 2, std::nullopt}
+                                      : sourceFor(note, position);
     Glide glide{std::nullopt, source.named};
     std::int32_t value = source.glides ? midi::portamentoOn : midi::portamentoOff;
     if (portamentoOnChange && !portamentoOwed && value == lastPortamento) {
@@ -67,9 +69,6 @@ typename BasicLegatoCore<Keys>::Source
 BasicLegatoCore<Keys>::sourceFor(std::int32_t note, std::int32_t position) const noexcept {
     bool limited = intervalLimit < playing::intervalLimitNone;
     bool tolerant = RemembersReleases<Keys> && legatoTolerance > 0;
-    if (!limited && !tolerant && !glideSource) {
-        return {heldKeys.count() >= 2, std::nullopt}; // the plain rule: any other key held
-    }
     auto near = [&](std::int32_t key) {
         return key != note && (!limited || (key > note ? key - note : note - key) <= intervalLimit);
     };
