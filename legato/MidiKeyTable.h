@@ -20,17 +20,13 @@ public:
 
     // Creates or fully overwrites the key's entry; a length above 0 gives the note an end.
     void add(std::int32_t note, std::int32_t startPosition, std::int32_t length) noexcept;
-    void remove(std::int32_t note) noexcept {
+    // The key is no longer held and counts as let go at `position`; a key that is not held is
+    // ignored.
+    void release(std::int32_t note, std::int32_t position) noexcept {
         if (isMidiNote(note) && hasBit(held, note)) {
             clearBit(held, note);
             clearBit(ending, note);
             --heldCount;
-        }
-    }
-    // As remove, and the key counts as let go at `position`: a key that is not held is ignored.
-    void release(std::int32_t note, std::int32_t position) noexcept {
-        if (isMidiNote(note) && hasBit(held, note)) {
-            remove(note);
             setBit(released, note);
             releasePositions[static_cast<std::size_t>(note)] = position;
         }
