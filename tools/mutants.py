@@ -27,19 +27,21 @@ EQUIVALENT = os.path.join(ROOT, "tools", "mutants-equivalent")
 # What is mutated: a file, the lines of it that are (from the first line matching `start` to the
 # end), the targets it goes into, and the tests (a ctest regular expression) that cover it.
 LV2_TESTS = "Lv2Plugin|lv2_jack"
+# The playing options as FluidSynth plays them, through quorlin-host.
+HEARD = "audio_playing_options"
 TARGETS = [
     ("legato/LegatoCore.cpp", None, ["product_tests", "quorlin_lv2", "lv2_plugin_tests",
                                      "quorlin-host", "channel_bank_tests"],
-     "QuorlinModule|" + LV2_TESTS + "|host_playing_options|ChannelBank"),
+     "QuorlinModule|" + LV2_TESTS + "|host_playing_options|ChannelBank|" + HEARD),
     ("legato/ChannelBank.cpp", None, ["quorlin_lv2", "lv2_plugin_tests", "quorlin-host",
                                       "channel_bank_tests"],
-     LV2_TESTS + "|host_playing_options|ChannelBank"),
+     LV2_TESTS + "|host_playing_options|ChannelBank|" + HEARD),
     ("legato/MidiKeyTable.cpp", None, ["quorlin_lv2", "lv2_plugin_tests", "quorlin-host",
                                        "channel_bank_tests"],
-     LV2_TESTS + "|host_playing_options|ChannelBank"),
+     LV2_TESTS + "|host_playing_options|ChannelBank|" + HEARD),
     ("legato/MidiKeyTable.h", "class MidiKeyTable",
      ["quorlin_lv2", "lv2_plugin_tests", "quorlin-host", "channel_bank_tests"],
-     LV2_TESTS + "|host_playing_options|ChannelBank"),
+     LV2_TESTS + "|host_playing_options|ChannelBank|" + HEARD),
     ("legato/HeldNoteTable.cpp", "void HeldNoteTable::add",
      ["held_note_table_tests", "product_tests"], "HeldNoteTable|QuorlinModule"),
     ("legato/PlayingRanges.cpp", None, ["quorlin_lv2", "lv2_plugin_tests", "host_cli_tests",
@@ -47,13 +49,13 @@ TARGETS = [
      LV2_TESTS + "|HostCommandLine|host_playing_options|host_process|ChannelBank"),
     ("lv2/QuorlinPlugin.cpp", "void QuorlinPlugin::activate", ["quorlin_lv2", "lv2_plugin_tests"],
      LV2_TESTS),
-    ("host/plugin/BankChannel.cpp", None, ["quorlin-host"], "host_playing_options"),
+    ("host/plugin/BankChannel.cpp", None, ["quorlin-host"], "host_playing_options|" + HEARD),
     ("host/plugin/MidiProcessor.cpp", "class PluginChannel", ["quorlin-host", "host_cli_tests"],
      "host_process|host_playing_options|MidiProcessor"),
 ]
 # Suites that start a program or a server: they run only when the quick ones have not killed
 # the mutant already.
-SLOW = re.compile(r"^(lv2_jack|host_)")
+SLOW = re.compile(r"^(lv2_jack|host_|audio_)")
 # PluginChannel ends where the next class begins.
 STOP = re.compile(r"^// A track held as events\.")
 

@@ -62,6 +62,41 @@ TEST(ChannelBank, WindowsOfOnePositionNotesWithEndsAndRetriggeredKeys) {
     EXPECT_EQ(noteOn(bank, 50, 30), (Sent{cc65, 127})) << "48 still held";
 }
 
+TEST(ChannelBank, TheGlideSourceIsTheLatestKeyAndReleasesOutliveNeitherStopsNorHours) {
+    constexpr int cc84 = midi::controllerPortamentoControl;
+    auto off = [](ChannelBank& bank, std::uint8_t note, std::int32_t position) {
+        const std::uint8_t bytes[3] = {midi::statusNoteOff, note, 0};
+        bank.receive(bytes, 3, position);
+    };
+    ChannelBank bank; // 1,000 positions a second: a tolerance of 1 ms is one position
+    bank.setPositionRate(1000.0);
+    bank.setIntervalLimit(12); // the long way, with no key named
+    EXPECT_EQ(noteOn(bank, 60, 0), (Sent{cc65, 0}));
+    EXPECT_EQ(noteOn(bank, 62, 10), (Sent{cc65, 127}));
+    bank.setGlideSource(true); // the most recently struck key is named
+    EXPECT_EQ(noteOn(bank, 64, 20), (Sent{cc65, 127, cc84, 62}));
+    bank.stop(); // keys held before a stop are gone, and a note-off of one is ignored
+    off(bank, 60, 21);
+    EXPECT_EQ(noteOn(bank, 65, 22), (Sent{cc65, 0}));
+    EXPECT_EQ(noteOn(bank, 67, 23), (Sent{cc65, 127, cc84, 65}));
+    bank.stop();
+    bank.setLegatoTolerance(1.0); // let go at the note-on's own position, and only then
+    EXPECT_EQ(noteOn(bank, 60, 30), (Sent{cc65, 0}));
+    off(bank, 60, 31);
+    EXPECT_EQ(noteOn(bank, 62, 31), (Sent{cc65, 127, cc84, 60}));
+    off(bank, 62, 32);
+    off(bank, 60, 40); // a second note-off does not let 60 go again
+    EXPECT_EQ(noteOn(bank, 64, 40), (Sent{cc65, 0}));
+    off(bank, 64, 41);
+    bank.stop(); // nor do keys let go before a stop count after it
+    EXPECT_EQ(noteOn(bank, 60, 41), (Sent{cc65, 0}));
+    off(bank, 60, 50); // nor a key let go 2^32 positions ago
+    for (std::uint32_t now = 1u << 30; now != 0; now += 1u << 30) {
+        bank.advance(static_cast<std::int32_t>(now));
+    }
+    EXPECT_EQ(noteOn(bank, 62, 50), (Sent{cc65, 0}));
+}
+
 TEST(ChannelBank, SpeedDebtsArePaidOnceAndOwedAgainWhenNotSent) {
     ChannelBank bank;
     bank.setSpeed(0); // 0 is a speed, not Off
