@@ -125,8 +125,11 @@ def check_output_faults(host, work, song):
         # Asleep in the FIFO's open, not merely asleep (as it may be while it starts): a host
         # that fails before the reader opens has no reader to end.
         return open("/proc/%d/wchan" % reader.pid).read() in ("wait_for_partner", "fifo_open")
-    result = list(stopped(host, "failing into a FIFO", ["process", bad, "-o", fifo], waiting,
-                          reader))[1]
+    deadline = time.monotonic() + 60  # the reader first: the host may fail before it opens
+    while not waiting() and time.monotonic() < deadline:
+        time.sleep(0.01)
+    result = list(stopped(host, "failing into a FIFO", ["process", bad, "-o", fifo],
+                          reader=reader))[1]
     if result.returncode == 0 or reader.returncode != 0:
         hostcheck.fail("a failing run into a FIFO: its reader ends", result)
     write(bad, SONG)
