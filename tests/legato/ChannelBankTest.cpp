@@ -95,6 +95,9 @@ TEST(ChannelBank, TheGlideSourceIsTheLatestKeyAndReleasesOutliveNeitherStopsNorH
         bank.advance(static_cast<std::int32_t>(now));
     }
     EXPECT_EQ(noteOn(bank, 62, 50), (Sent{cc65, 0}));
+    off(bank, 62, 1 << 30); // while one let go just now still does, ages limited or not
+    bank.advance(1 << 30);
+    EXPECT_EQ(noteOn(bank, 64, 1 << 30), (Sent{cc65, 127, cc84, 62}));
 }
 
 TEST(ChannelBank, SpeedDebtsArePaidOnceAndOwedAgainWhenNotSent) {
