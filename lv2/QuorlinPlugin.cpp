@@ -140,31 +140,47 @@ void QuorlinPlugin::run(std::uint32_t frames) noexcept {
     position += frames;
 }
 
+namespace {
+
+// A control's value, taken into `applied` when it differs (not a number always does); false when
+// the port is unconnected or unchanged.
+bool takeChange(const float* port, float& applied) noexcept {
+    if (port == nullptr || *port == applied) {
+        return false;
+    }
+    applied = *port;
+    return true;
+}
+
+// A toggle, on above 0.5 and off when unconnected, taken into `applied` when it changed.
+bool takeToggle(const float* port, bool& applied) noexcept {
+    bool on = port != nullptr && *port > 0.5f;
+    if (on == applied) {
+        return false;
+    }
+    applied = on;
+    return true;
+}
+
+} // namespace
+
 void QuorlinPlugin::applyControls() noexcept {
-    if (speedPort != nullptr && !(*speedPort == appliedSpeed)) {
-        appliedSpeed = *speedPort;
+    if (takeChange(speedPort, appliedSpeed)) {
         bank.setSpeed(playing::speedFromControl(appliedSpeed));
     }
-    if (chordWindowPort != nullptr && !(*chordWindowPort == appliedWindow)) {
-        appliedWindow = *chordWindowPort;
+    if (takeChange(chordWindowPort, appliedWindow)) {
         bank.setChordWindow(appliedWindow);
     }
-    bool onChange = onChangePort != nullptr && *onChangePort > 0.5f;
-    if (onChange != appliedOnChange) {
-        appliedOnChange = onChange;
-        bank.setPortamentoOnChange(onChange);
+    if (takeToggle(onChangePort, appliedOnChange)) {
+        bank.setPortamentoOnChange(appliedOnChange);
     }
-    bool glideSource = glideSourcePort != nullptr && *glideSourcePort > 0.5f;
-    if (glideSource != appliedGlideSource) {
-        appliedGlideSource = glideSource;
-        bank.setGlideSource(glideSource);
+    if (takeToggle(glideSourcePort, appliedGlideSource)) {
+        bank.setGlideSource(appliedGlideSource);
     }
-    if (intervalLimitPort != nullptr && !(*intervalLimitPort == appliedInterval)) {
-        appliedInterval = *intervalLimitPort;
+    if (takeChange(intervalLimitPort, appliedInterval)) {
         bank.setIntervalLimit(playing::intervalFromControl(appliedInterval));
     }
-    if (tolerancePort != nullptr && !(*tolerancePort == appliedTolerance)) {
-        appliedTolerance = *tolerancePort;
+    if (takeChange(tolerancePort, appliedTolerance)) {
         bank.setLegatoTolerance(appliedTolerance);
     }
 }
