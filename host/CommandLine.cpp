@@ -78,6 +78,23 @@ constexpr OptionRule replaceControllersOption{
     [](CommandLine& line, const std::string&, const std::string&) {
         line.playing.replaceControllers = true;
     }};
+constexpr OptionRule engineOption{
+    "--engine", nullptr, true,
+    [](CommandLine& line, const std::string& value, const std::string& spelled) {
+        if (value == "auto") {
+            line.engine = CommandLine::Engine::Automatic;
+        } else if (value == "library") {
+            line.engine = CommandLine::Engine::Library;
+        } else if (value == "core") {
+            line.engine = CommandLine::Engine::Core;
+        } else {
+            throw usageError("option " + spelled + " takes auto, library or core, not '" + value +
+                             "'");
+        }
+    }};
+constexpr OptionRule perTrackOption{
+    "--per-track", nullptr, false,
+    [](CommandLine& line, const std::string&, const std::string&) { line.perTrack = true; }};
 constexpr OptionRule logOption{
     "--log", nullptr, false,
     [](CommandLine& line, const std::string&, const std::string&) { line.log = true; }};
@@ -138,6 +155,8 @@ constexpr OptionRule processOptions[] = {outputOption,
                                          glideSourceOption,
                                          legatoToleranceOption,
                                          replaceControllersOption,
+                                         engineOption,
+                                         perTrackOption,
                                          logOption,
                                          forceOption,
                                          channelsOption,
@@ -183,6 +202,10 @@ void finishProcess(CommandLine& line, std::vector<std::string>& operands) {
     if (line.svg == "-") {
         throw usageError("--svg needs a file name: only the MIDI file can go to standard output");
     }
+    if (line.engine == CommandLine::Engine::Library && !line.playing.atDefaults()) {
+        throw usageError("--engine library plays only the portamento speed; the other playing "
+                         "options need --engine core or auto");
+    }
     if (line.output == "-" && line.log) {
         throw usageError("--log prints to standard output, where -o - puts the MIDI file; "
                          "leave out one of them");
@@ -218,10 +241,13 @@ constexpr CommandRule commandRules[] = {
      "  process IN.mid... (-o OUT.mid | --out-dir DIR)\n"
      "          [--speed N|Off] [--chord-window MS] [--cc65 every|change]\n"
      "          [--interval-limit N] [--glide-source] [--legato-tolerance MS]\n"
-     "          [--replace-controllers] [--channels LIST] [--tracks LIST]\n"
+     "          [--replace-controllers] [--engine auto|library|core]\n"
+     "          [--per-track] [--channels LIST] [--tracks LIST]\n"
      "          [--log] [--svg FILE] [--bars FROM-TO] [--force]\n"
-     "                                run every chosen channel of every chosen\n"
-     "                                track through its own plug-in instance.\n"
+     "                                play the chosen channels of the chosen\n"
+     "                                tracks as a synthesizer hears them: the\n"
+     "                                tracks merged in time, one plug-in\n"
+     "                                instance per channel for the whole file.\n"
      "                                IN or OUT may be - for standard input or\n"
      "                                output; several inputs go to DIR/<name>\n"
      "                                (DIR is created when its parent exists);\n"
@@ -252,6 +278,15 @@ constexpr CommandRule commandRules[] = {
      "                                65 on the channels that go through, so\n"
      "                                Quorlin's are the only ones (default: keep\n"
      "                                them, with a warning)\n"
+     "      --engine auto|library|core\n"
+     "                                what plays the channels: the plug-in\n"
+     "                                library through its tables, or the legato\n"
+     "                                core in this program; auto takes the\n"
+     "                                library unless a playing option above is\n"
+     "                                set off its default (default: auto)\n"
+     "      --per-track               one instance per track and channel, as a\n"
+     "                                sequencer with the plug-in on one track;\n"
+     "                                warns when tracks share a channel\n"
      "      --channels LIST           channels through the plug-in, e.g. 1-9,11-16\n"
      "                                or all (default: all but drum channel 10)\n"
      "      --tracks LIST             tracks through the plug-in, from 1 (default:\n"

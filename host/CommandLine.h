@@ -18,6 +18,11 @@ namespace quorlin::host {
 struct CommandLine {
     enum class Command { Help, Version, Info, Process, Demo, Skin };
 
+    // What plays the channels: the plug-in library through its tables, or the legato core linked
+    // into the program. Automatic takes the library while the playing options hold their
+    // defaults, which is all the library plays, and the core otherwise.
+    enum class Engine { Automatic, Library, Core };
+
     Command command = Command::Help;
     // For Help: the command whose help was asked for, or none for the program's.
     std::optional<Command> helpTopic;
@@ -28,6 +33,10 @@ struct CommandLine {
     std::string svg; // empty: no piano roll
     std::optional<std::string> speed;
     PlayingOptions playing;
+    Engine engine = Engine::Automatic;
+    // --per-track: each track with its own players, as with a plug-in inserted on one track;
+    // otherwise the file is played as a synthesizer hears it, channel by channel.
+    bool perTrack = false;
     ChannelChoice choice;
     // --bars FROM-TO: the bars the piano roll shows, from 1, both included.
     std::optional<std::pair<std::uint32_t, std::uint32_t>> bars;

@@ -2,6 +2,7 @@
 
 #include "host/DemoPhrase.h"
 #include "host/FileAccess.h"
+#include "host/plugin/LibraryPlayers.h"
 #include "host/plugin/MidiProcessor.h"
 #include "host/plugin/PluginLibrary.h"
 #include "host/render/PianoRoll.h"
@@ -26,9 +27,14 @@ void runDemoCommand(const CommandLine& line, std::ostream& out) {
     PluginLibrary library(pluginPathOf(line));
     std::string speed = line.speed.value_or(demoSpeed);
     EventLog log;
-    MidiProcessor processor([&library] { return library.createModule(); }, speed, &log);
-    MidiFile result = processor.process(demoPhrase());
-    std::vector<std::uint8_t> bytes = result.serialize();
+    LibraryPlayers players([&library] { return library.createModule(); }, speed);
+    MidiProcessor processor(players, &log);
+    std::vector<std::uint8_t> phrase = demoPhrase().serialize();
+    MidiFileView view = MidiFileView::open(phrase);
+    MidiFileWriter writer(view.format(), view.division(), view.trackCount());
+    processor.process(view, writer);
+    std::vector<std::uint8_t> bytes = writer.take();
+    MidiFile result = MidiFile::parse(bytes);
     std::string picture;
     std::vector<OutputFile> files{{line.output, bytes}};
     if (!line.svg.empty()) {

@@ -1,7 +1,9 @@
 #include "host/Commands.h"
 
 #include "host/FileAccess.h"
+#include "host/plugin/BankPlayers.h"
 #include "host/plugin/HostError.h"
+#include "host/plugin/LibraryPlayers.h"
 #include "host/plugin/MidiProcessor.h"
 #include "host/plugin/PluginLibrary.h"
 #include "host/render/PianoRoll.h"
@@ -10,6 +12,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 
 namespace quorlin::host {
@@ -22,14 +25,6 @@ constexpr std::string_view midiMagic = "MThd";
 // The largest file --svg draws: a picture holds every event of the result, and one of millions
 // of notes helps nobody. A larger one is refused before it is played.
 constexpr std::size_t pictureLimit = std::size_t{10} << 20;
-
-std::size_t eventCount(const MidiFile& file) {
-    std::size_t count = 0;
-    for (const MidiTrack& track : file.tracks) {
-        count += track.events.size();
-    }
-    return count;
-}
 
 std::string inputName(const std::string& path) {
     return path == standardStream ? "standard input" : path;
@@ -52,10 +47,10 @@ std::string channelReport(const std::vector<std::uint16_t>& processed) {
     return text;
 }
 
-// Whether tracks share a channel that goes through: each such track has its own instance,
-// while a synthesizer hears the channel as one stream. Empty when none do; otherwise the warning,
-// naming the first shared channel and its first tracks (a file may have thousands: the line
-// stays one a reader can take in).
+// Under --per-track, whether tracks share a channel that goes through: each such track has its
+// own instance, while a synthesizer hears the channel as one stream. Empty when none do; otherwise
+// the warning, naming the first shared channel and its first tracks (a file may have thousands: the
+// line stays one a reader can take in).
 std::string sharedChannels(const std::vector<std::uint16_t>& processed) {
     constexpr std::size_t tracksNamed = 4;
     std::size_t shared = 0;
@@ -93,6 +88,17 @@ std::string speedCaption(const std::optional<std::string>& speed) {
            "time of its own";
 }
 
+// What plays the channels of a run, as --engine chooses.
+std::unique_ptr<ChannelPlayers> playersOf(const CommandLine& line, PluginLibrary& library) {
+    bool core = line.engine == CommandLine::Engine::Core ||
+                (line.engine == CommandLine::Engine::Automatic && !line.playing.atDefaults());
+    if (core) {
+        return std::make_unique<BankPlayers>(line.speed, line.playing);
+    }
+    return std::make_unique<LibraryPlayers>([&library] { return library.createModule(); },
+                                            line.speed);
+}
+
 // One input to one output (and maybe a picture, empty for none); throws HostError with the
 // reason.
 void processOne(const CommandLine& line, PluginLibrary& library, const std::string& inputPath,
@@ -118,28 +124,25 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
     if (line.log) {
         log.emplace(out);
     }
-    MidiProcessor processor([&library] { return library.createModule(); }, line.speed,
-                            log ? &*log : nullptr, line.choice, line.playing);
-    // The picture needs the result's events; without it each track is written as it is played,
-    // and no track's events are held.
-    bool holdEvents = !svgPath.empty();
-    MidiFile result;
-    std::optional<MidiFileWriter> writer;
-    if (holdEvents) {
-        MidiFile held = MidiFile::read(input);
-        // Only the view's header fields are read from here on.
-        fileBytes = {};
-        result = processor.process(held);
-    } else {
-        // Room for a controller before every note-on of a file of running-status notes; pages
-        // never written take no memory.
-        writer.emplace(input.format(), input.division(), input.trackCount(), fileBytes.size() * 3);
-        processor.process(input, *writer);
-    }
-    std::size_t eventsOut = holdEvents ? eventCount(result) : writer->eventCount();
+    std::unique_ptr<ChannelPlayers> players = playersOf(line, library);
+    MidiProcessor processor(*players, log ? &*log : nullptr, line.choice,
+                            line.perTrack ? MidiProcessor::View::PerTrack
+                                          : MidiProcessor::View::Synthesizer,
+                            line.playing.replaceControllers);
+    // Each track is read once more as it is played and written as it goes: no track's events
+    // are held, with or without --log and --svg.
+    MidiFileWriter writer(input.format(), input.division(), input.trackCount());
+    processor.process(input, writer);
+    std::uint16_t format = input.format();
+    std::size_t trackCount = input.trackCount();
+    std::size_t eventsIn = input.eventCount();
+    std::size_t eventsOut = writer.eventCount();
+    // The input is done with: its room goes to the file being put together.
+    input = {};
+    fileBytes = {};
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = holdEvents ? result.serialize() : writer->take();
+        bytes = writer.take();
     } catch (const MidiFileError& error) {
         throw HostError(outputPath + ": " + error.what());
     }
@@ -150,6 +153,8 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
         files.push_back({outputPath, bytes});
     }
     if (!svgPath.empty()) {
+        // The picture reads what was written.
+        MidiFile result = MidiFile::parse(bytes);
         std::string name = inputPath == standardStream
                                ? std::string("standard input")
                                : std::filesystem::path(inputPath).filename().string();
@@ -177,7 +182,8 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
                   << " controller(s) 5 or 65 of its own on the channels that go through, which "
                      "can override Quorlin's; --replace-controllers leaves them out\n";
     }
-    if (std::string shared = sharedChannels(processor.processedChannels()); !shared.empty()) {
+    if (std::string shared = line.perTrack ? sharedChannels(processor.processedChannels()) : "";
+        !shared.empty()) {
         std::cerr << "quorlin-host: warning: " << inputName(inputPath) << ": " << shared << '\n';
     }
     if (outputPath == standardStream) {
@@ -191,9 +197,9 @@ void processOne(const CommandLine& line, PluginLibrary& library, const std::stri
     for (std::uint16_t channels : processor.processedChannels()) {
         processed += channels != 0 ? 1 : 0;
     }
-    out << "Wrote " << outputName(outputPath) << ": format " << input.format() << ", "
-        << input.trackCount() << " track(s), " << processed << " through the plug-in, "
-        << input.eventCount() << " events in, " << eventsOut << " out\n";
+    out << "Wrote " << outputName(outputPath) << ": format " << format << ", " << trackCount
+        << " track(s), " << processed << " through the plug-in, " << eventsIn << " events in, "
+        << eventsOut << " out\n";
     if (line.log) {
         out << channelReport(processor.processedChannels());
         if (line.playing.replaceControllers) {

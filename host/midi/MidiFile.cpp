@@ -1,5 +1,6 @@
 #include "host/midi/MidiFile.h"
 
+#include "host/midi/NoteLengths.h"
 #include "legato/MidiProtocol.h"
 
 #include <algorithm>
@@ -289,6 +290,10 @@ MidiFileView MidiFileView::open(std::span<const std::uint8_t> bytes) {
 
     std::size_t offset = chunkHeaderSize + headerLength;
     file.tracks.reserve(declaredTracks);
+    file.conductorEvents.format = file.formatNumber;
+    file.conductorEvents.division = file.ticksDivision;
+    // One table of open notes serves every track: finish() leaves it empty.
+    NoteLengths lengths;
     MidiEvent event;
     while (offset < bytes.size()) {
         if (bytes.size() - offset < chunkHeaderSize) {
@@ -305,13 +310,24 @@ MidiFileView MidiFileView::open(std::span<const std::uint8_t> bytes) {
                 throw MidiFileError("more track chunks than the " + std::to_string(declaredTracks) +
                                     " the header declares");
             }
-            file.tracks.push_back({dataStart, dataStart + length});
-            TrackCursor cursor = file.track(file.tracks.size() - 1);
+            Chunk& chunk = file.tracks.emplace_back();
+            chunk.begin = dataStart;
+            chunk.end = dataStart + length;
+            MidiTrack& conductor = file.conductorEvents.tracks.emplace_back();
+            TrackCursor cursor(bytes, chunk.begin, chunk.end, file.tracks.size());
             while (cursor.next(event)) {
-                ++file.tracks.back().events;
+                ++chunk.events;
+                if (event.isNote()) {
+                    chunk.noteChannels |= static_cast<std::uint16_t>(1U << event.channel());
+                    lengths.add(event);
+                } else if (event.isMeta() && (event.metaType() == MidiEvent::tempoType ||
+                                              event.metaType() == midi::metaTimeSignature)) {
+                    conductor.events.push_back(event);
+                }
             }
-            file.tracks.back().endTick = cursor.endTick();
-            file.events += file.tracks.back().events;
+            chunk.lengths = lengths.finish();
+            chunk.endTick = cursor.endTick();
+            file.events += chunk.events;
         }
         offset = dataStart + length;
     }
@@ -362,86 +378,94 @@ std::vector<std::uint8_t> MidiFile::serialize() const {
     return out;
 }
 
-MidiFileWriter::MidiFileWriter(std::uint16_t format, std::uint16_t division, std::size_t trackCount,
-                               std::size_t expectedBytes) {
+MidiFileWriter::MidiFileWriter(std::uint16_t format, std::uint16_t division,
+                               std::size_t trackCount) {
     if (trackCount > 0xFFFF) {
         error = "more than 65535 tracks";
         return;
     }
-    out.reserve(expectedBytes);
-    Writer(out).header(format, trackCount, division);
+    tracks.resize(trackCount);
+    std::vector<std::uint8_t> header;
+    Writer(header).header(format, trackCount, division);
+    if (tracks.empty()) {
+        tracks.emplace_back().bytes = std::move(header);
+        return;
+    }
+    for (Track& track : tracks) {
+        if (&track == &tracks.front()) {
+            track.bytes = header;
+        }
+        track.start = track.bytes.size();
+        Writer(track.bytes).beginTrack();
+    }
 }
 
 void MidiFileWriter::fail(const MidiFileError& what) {
     error = what.what();
-    out = {};
-    held = {};
+    tracks = {};
 }
 
-void MidiFileWriter::beginTrack() {
-    ++trackNumber;
-    if (!error.empty()) {
-        return;
+void MidiFileWriter::reserve(std::size_t track, std::size_t bytes) {
+    if (error.empty()) {
+        tracks[track].bytes.reserve(tracks[track].start + chunkHeaderSize + bytes);
     }
-    trackStart = Writer(out).beginTrack();
-    lastTick = 0;
-    runningStatus = 0;
-    holding = false;
-    held.clear();
 }
 
-void MidiFileWriter::add(const MidiEvent& event) {
+void MidiFileWriter::add(std::size_t number, const MidiEvent& event) {
     ++count;
     if (!error.empty()) {
         return;
     }
-    if (!holding && event.tick >= lastTick) {
-        std::size_t before = out.size();
+    Track& track = tracks[number];
+    if (!track.holding && event.tick >= track.lastTick) {
+        std::size_t before = track.bytes.size();
         try {
-            Writer(out).event(event, lastTick, runningStatus);
+            Writer(track.bytes).event(event, track.lastTick, track.runningStatus);
             return;
         } catch (const MidiFileError&) {
             // Whether it fails once the track is in order is for endTrack to tell.
-            out.resize(before);
+            track.bytes.resize(before);
         }
     }
-    if (!holding) {
-        holdTrack();
+    if (!track.holding) {
+        hold(track, number + 1);
     }
-    held.push_back(event);
+    track.held.push_back(event);
 }
 
-void MidiFileWriter::holdTrack() {
+void MidiFileWriter::hold(Track& track, std::size_t number) {
     // What went out of this track so far comes back as events, to be sorted with the rest.
-    TrackCursor written(out, trackStart + chunkHeaderSize, out.size(), trackNumber);
+    std::size_t events = track.start + chunkHeaderSize;
+    TrackCursor written(track.bytes, events, track.bytes.size(), number);
     MidiEvent event;
     while (written.next(event)) {
-        held.push_back(std::move(event));
+        track.held.push_back(std::move(event));
     }
-    out.resize(trackStart + chunkHeaderSize);
-    holding = true;
+    track.bytes.resize(events);
+    track.holding = true;
 }
 
-void MidiFileWriter::endTrack(std::uint32_t endTick) {
+void MidiFileWriter::endTrack(std::size_t number, std::uint32_t endTick) {
     if (!error.empty()) {
         return;
     }
+    Track& track = tracks[number];
     try {
-        Writer writer(out);
-        if (holding) {
-            std::stable_sort(held.begin(), held.end(),
+        Writer writer(track.bytes);
+        if (track.holding) {
+            std::stable_sort(track.held.begin(), track.held.end(),
                              [](const MidiEvent& left, const MidiEvent& right) {
                                  return left.tick < right.tick;
                              });
-            lastTick = 0;
-            runningStatus = 0;
-            for (const MidiEvent& event : held) {
-                writer.event(event, lastTick, runningStatus);
+            track.lastTick = 0;
+            track.runningStatus = 0;
+            for (const MidiEvent& event : track.held) {
+                writer.event(event, track.lastTick, track.runningStatus);
             }
-            held = {};
-            holding = false;
+            track.held = {};
+            track.holding = false;
         }
-        writer.endTrack(trackStart, endTick, lastTick, trackNumber);
+        writer.endTrack(track.start, endTick, track.lastTick, number + 1);
     } catch (const MidiFileError& what) {
         fail(what);
     }
@@ -451,7 +475,20 @@ std::vector<std::uint8_t> MidiFileWriter::take() {
     if (!error.empty()) {
         throw MidiFileError(error);
     }
-    return std::move(out);
+    // The first track's bytes, the header before them, become the file: a file of one long
+    // track is not copied.
+    std::vector<std::uint8_t> out = std::move(tracks.front().bytes);
+    std::size_t size = out.size();
+    for (std::size_t i = 1; i < tracks.size(); ++i) {
+        size += tracks[i].bytes.size();
+    }
+    out.reserve(size);
+    for (std::size_t i = 1; i < tracks.size(); ++i) {
+        out.insert(out.end(), tracks[i].bytes.begin(), tracks[i].bytes.end());
+        tracks[i].bytes = {};
+    }
+    tracks = {};
+    return out;
 }
 
 } // namespace quorlin::host

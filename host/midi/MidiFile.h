@@ -77,9 +77,11 @@ private:
     bool done = false;
 };
 
-// A Standard MIDI File read in place: its header and where each track's events lie in the
-// bytes, which must outlive it. Opening checks the whole file as MidiFile::parse does, with the
-// same messages, without holding its events.
+// A Standard MIDI File read in place: its header, where each track's events lie in the bytes,
+// which must outlive it, and what a player needs before it plays them. Opening reads every
+// track once, checking it as MidiFile::parse does, with the same messages, and keeps per track
+// the channels that carry notes and the length of each note-on (NoteLengths), and the file's
+// tempo and time signature events; it holds none of the other events.
 class MidiFileView {
 public:
     static MidiFileView open(std::span<const std::uint8_t> bytes);
@@ -90,9 +92,25 @@ public:
     std::size_t eventCount() const { return events; }
     std::size_t eventCount(std::size_t track) const { return tracks[track].events; }
     std::uint32_t endTick(std::size_t track) const { return tracks[track].endTick; }
+    // The bytes of a track's chunk, its header aside.
+    std::size_t byteCount(std::size_t track) const {
+        return tracks[track].end - tracks[track].begin;
+    }
+    // Bit n set when channel n + 1 has a note-on or note-off in the track.
+    std::uint16_t noteChannels(std::size_t track) const { return tracks[track].noteChannels; }
+    // One per note-on of the track, in track order: what NoteLengths gives.
+    std::span<const std::int32_t> noteLengths(std::size_t track) const {
+        return tracks[track].lengths;
+    }
+    // The file's tempo and time signature events, in their tracks: all a TempoMap reads.
+    const MidiFile& conductor() const { return conductorEvents; }
+    // A cursor over a track's events, which decodes them again.
     TrackCursor track(std::size_t index) const {
+        ++reads;
         return TrackCursor(bytes, tracks[index].begin, tracks[index].end, index + 1);
     }
+    // How many cursors track(...) has handed out: the decodes after opening.
+    std::size_t trackReads() const { return reads; }
 
 private:
     struct Chunk {
@@ -100,6 +118,8 @@ private:
         std::size_t end = 0;
         std::size_t events = 0;
         std::uint32_t endTick = 0;
+        std::uint16_t noteChannels = 0;
+        std::vector<std::int32_t> lengths;
     };
 
     std::span<const std::uint8_t> bytes;
@@ -107,40 +127,46 @@ private:
     std::uint16_t ticksDivision = 480;
     std::vector<Chunk> tracks;
     std::size_t events = 0;
+    MidiFile conductorEvents;
+    mutable std::size_t reads = 0;
 };
 
-// Writes a file track by track as its events come, with the bytes MidiFile::serialize gives for
-// the same tracks. Events of a track may come out of tick order: the track is then held until
+// Writes a file as its events come, track by track or interleaved between tracks, with the
+// bytes MidiFile::serialize gives for the same tracks. Each track is encoded in its own chunk as
+// its events arrive; events of a track may come out of tick order: the track is then held until
 // it ends and sorted by tick, equal ticks keeping their order, as a sequencer places them. An
 // error that serialize would report is kept and thrown by take(), so the work that feeds the
 // writer reports its own errors first.
 class MidiFileWriter {
 public:
-    // `expectedBytes` reserves room.
-    MidiFileWriter(std::uint16_t format, std::uint16_t division, std::size_t trackCount,
-                   std::size_t expectedBytes);
+    MidiFileWriter(std::uint16_t format, std::uint16_t division, std::size_t trackCount);
 
-    void beginTrack();
-    void add(const MidiEvent& event);
-    // `endTick` is where End of Track goes, when no event is later.
-    void endTrack(std::uint32_t endTick);
+    // Room for about `bytes` of the track's chunk; pages never written take no memory.
+    void reserve(std::size_t track, std::size_t bytes);
+    void add(std::size_t track, const MidiEvent& event);
+    // Once per track, after its last event: `endTick` is where End of Track goes, when no event
+    // is later.
+    void endTrack(std::size_t track, std::uint32_t endTick);
     std::size_t eventCount() const { return count; }
-    // The file; throws MidiFileError when it cannot be written.
+    // The file, every track ended; throws MidiFileError when it cannot be written.
     std::vector<std::uint8_t> take();
 
 private:
-    void fail(const MidiFileError& error);
-    void write(const MidiEvent& event);
-    void holdTrack();
+    struct Track {
+        // The chunk, tag and length first; the file's header before it for the first track.
+        std::vector<std::uint8_t> bytes;
+        std::size_t start = 0;
+        std::uint32_t lastTick = 0;
+        std::uint8_t runningStatus = 0;
+        bool holding = false;
+        std::vector<MidiEvent> held;
+    };
 
-    std::vector<std::uint8_t> out;
+    void fail(const MidiFileError& error);
+    void hold(Track& track, std::size_t number);
+
+    std::vector<Track> tracks;
     std::string error;
-    std::size_t trackNumber = 0;
-    std::size_t trackStart = 0;
-    std::uint32_t lastTick = 0;
-    std::uint8_t runningStatus = 0;
-    bool holding = false;
-    std::vector<MidiEvent> held;
     std::size_t count = 0;
 };
 

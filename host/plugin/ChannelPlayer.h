@@ -7,8 +7,7 @@
 
 namespace quorlin::host {
 
-// What plays one channel of a track for MidiProcessor: the plug-in library through its tables,
-// or the legato core linked into this program when a playing option asks for it. Each call
+// What plays one channel of a stream for MidiProcessor (ChannelPlayers makes them). Each call
 // appends what goes out at that moment, in order, to `out`.
 class ChannelPlayer {
 public:
@@ -19,7 +18,7 @@ public:
     // A channel message of the file, with the length of a note-on (0 when it has none).
     virtual void processEvent(const MidiEvent& event, std::int32_t length,
                               std::vector<MidiEvent>& out) = 0;
-    // The end of the track.
+    // The end of the stream.
     virtual void stop(std::uint32_t tick, std::vector<MidiEvent>& out) = 0;
 };
 

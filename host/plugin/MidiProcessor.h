@@ -1,77 +1,64 @@
 #pragma once
 
-#include "component/HostServicesContext.h"
-#include "component/ModuleInterfaces.h"
 #include "host/midi/MidiFile.h"
-#include "host/midi/TempoMap.h"
 #include "host/plugin/ChannelChoice.h"
+#include "host/plugin/ChannelPlayers.h"
 #include "host/plugin/EventLog.h"
-#include "host/plugin/EventServices.h"
-#include "host/plugin/InterfacePointer.h"
-#include "host/plugin/PlayingOptions.h"
 
-#include <functional>
-#include <optional>
-#include <string>
+#include <cstdint>
+#include <vector>
 
 namespace quorlin::host {
 
-// Runs the tracks of a file through plug-in instances as a sequencer does with one plug-in per
-// track and channel: every chosen channel of a track that carries notes gets a fresh instance
-// of its own. Per instance: initialize, set the speed when one is given, start, then at every
-// tick that holds an event of its channel a position call followed by the tick's messages of
-// that channel, stop, terminate, release. Events of other channels, meta and system-exclusive
-// events pass untouched, in place; all of a track's results merge back into its one track in
-// tick order, each input event keeping its place among the events of its tick.
+// Plays a file's channels through players from its caller and writes the result.
+//
+// In the synthesizer's view (the default) the file is one stream, as a synthesizer hears it:
+// every track's events merged in time, each channel played by one player for the whole file.
+// At a tick several tracks share, the tracks' events come in track order, each track's in file
+// order, as a player of the file sends them. In the per-track view each track is a stream of its
+// own, as a sequencer plays a plug-in inserted on one track. A format 2 file's tracks are
+// independent songs: each is its own stream in either view.
+//
+// Within a stream, a channel that has notes in a chosen track gets a player (ChannelChoice);
+// every event of a chosen track on that channel goes through it. At each tick holding such
+// events, each player concerned gets a position call first, in the order its channel first
+// appears at the tick, then the tick's events in order; a note-on carries the distance to its
+// note-off. What a player sends goes into the track of the event that caused it: a position's
+// controller 5 into the track of the channel's first event at that tick, a note-on's controller
+// 65 right before it in its own track. Other events pass untouched, in place. At the stream's
+// end the players are stopped, channel by channel.
 class MidiProcessor {
 public:
-    using ModuleSource = std::function<InterfacePointer<ModuleInterface>()>;
-    static constexpr const char* speedParameter = "portamentoSpeed";
+    enum class View { Synthesizer, PerTrack };
 
-    // `log` may be null; when given it receives a row per event and per productive position.
-    // With a playing option that needs it, the channels are played by the legato core linked
-    // into this program instead of instances from `createModule`.
-    MidiProcessor(ModuleSource createModule, std::optional<std::string> speed, EventLog* log,
-                  ChannelChoice choice = {}, PlayingOptions playing = {});
+    // `players` and `log` (may be null; it gets a row per event and per productive position)
+    // must outlive the processor.
+    MidiProcessor(ChannelPlayers& players, EventLog* log, ChannelChoice choice = {},
+                  View view = View::Synthesizer, bool replaceControllers = false);
 
-    MidiFile process(const MidiFile& file);
-    // The same work on a file read in place, each track written to `out` as it is played: no
-    // track's events are held, so a long file takes little more memory than its bytes and the
-    // result's. `out` receives the bytes process(...).serialize() gives.
+    // Reads each track of `file` once more, its events played as they come and written to
+    // `out`, a writer of the file's track count; no track's events are held.
     void process(const MidiFileView& file, MidiFileWriter& out);
 
-    // Per track of the last file processed, bit n set when channel n + 1 went through the
-    // plug-in.
+    // Per track of the last file processed, bit n set when channel n + 1 went through a player.
     const std::vector<std::uint16_t>& processedChannels() const { return processed; }
 
     // The input's own controllers 5 and 65 on the channels that went through, in the last file:
     // left out with --replace-controllers, passed on otherwise.
     std::size_t inputPortamentoControllers() const { return portamentoControllers; }
 
-    // The host's objects, for checks that every reference came back.
-    const EventServices& eventServices() const { return services; }
-    const HostServicesContext& hostContext() const { return context; }
-
 private:
-    template <class Track> std::uint16_t chooseChannels(const Track& track, std::size_t index);
-    // `tempoSource` holds the tempo and time signature events of the file.
-    template <class Track, class Sink>
-    void processTrack(const Track& track, const MidiFile& tempoSource, std::size_t index,
-                      std::uint16_t channels, Sink& sink);
-    // The tempo map of track `index`: one a file in formats 0 and 1, made for the file's first
-    // track that plays through the core; a format 2 track's own.
-    const TempoMap& tempoOf(const MidiFile& tempoSource, std::size_t index);
+    // Plays the tracks from `first` up to `last` (not included) as one stream.
+    void playStream(const MidiFileView& file, std::size_t first, std::size_t last,
+                    const TempoMap& tempo, MidiFileWriter& out);
 
-    ModuleSource createModule;
-    std::optional<std::string> speed;
+    ChannelPlayers& players;
     EventLog* log;
     ChannelChoice choice;
-    PlayingOptions playing;
+    View view;
+    bool replaceControllers;
     std::vector<std::uint16_t> processed;
     std::size_t portamentoControllers = 0;
-    std::optional<TempoMap> tempo;
-    EventServices services;
-    HostServicesContext context{services};
 };
 
 } // namespace quorlin::host

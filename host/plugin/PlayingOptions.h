@@ -1,14 +1,14 @@
 #pragma once
 
+#include "legato/PlayingRanges.h"
+
 #include <cstdint>
 #include <optional>
 
 namespace quorlin::host {
 
 // How process plays the channels it runs, beyond the portamento speed. Left unset, an option
-// keeps the rule of the plug-in library, and the run drives the library through its tables;
-// setting any of the options it has not, even to its default, runs the channel bank linked into
-// the program.
+// keeps its default, which is the rule of the plug-in library.
 struct PlayingOptions {
     // --chord-window MS: keys struck less than this after the key before them make one chord.
     std::optional<std::uint32_t> chordWindow;
@@ -24,9 +24,15 @@ struct PlayingOptions {
     // out, so Quorlin's are the only ones. Either way through the plug-in.
     bool replaceControllers = false;
 
-    bool needsCore() const {
-        return chordWindow.has_value() || portamentoOnChange.has_value() ||
-               intervalLimit.has_value() || glideSource.has_value() || legatoTolerance.has_value();
+    // Whether every option holds its default, typed or not: then the plug-in library, which
+    // has only the speed, plays them as the legato core does.
+    bool atDefaults() const {
+        constexpr auto noWindow = static_cast<std::uint32_t>(playing::chordWindowDefault);
+        constexpr auto noTolerance = static_cast<std::uint32_t>(playing::legatoToleranceDefault);
+        return chordWindow.value_or(noWindow) == noWindow && !intervalLimit.has_value() &&
+               !glideSource.value_or(false) &&
+               legatoTolerance.value_or(noTolerance) == noTolerance &&
+               !portamentoOnChange.value_or(false);
     }
 };
 

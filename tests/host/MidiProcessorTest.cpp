@@ -1,6 +1,7 @@
 #include "host/plugin/MidiProcessor.h"
 #include "ScriptedModule.h"
 #include "host/midi/NoteLengths.h"
+#include "host/plugin/LibraryPlayers.h"
 
 #include "legato/MidiProtocol.h"
 
@@ -38,18 +39,25 @@ MidiFile oneTrack(std::vector<MidiEvent> events, std::uint32_t endTick) {
 
 class HostMidiProcessorTest : public ::testing::Test {
 protected:
-    MidiFile run(const MidiFile& file, EventLog* log = nullptr, std::int32_t laterPosition = -1) {
-        MidiProcessor processor(
+    MidiFile run(const MidiFile& file, EventLog* log = nullptr, std::int32_t laterPosition = -1,
+                 MidiProcessor::View view = MidiProcessor::View::Synthesizer) {
+        LibraryPlayers players(
             [&] {
                 return InterfacePointer<ModuleInterface>(new ScriptedModule(record, laterPosition));
             },
-            std::nullopt, log);
-        MidiFile result = processor.process(file);
+            std::nullopt);
+        MidiProcessor processor(players, log, {}, view);
+        std::vector<std::uint8_t> bytes = file.serialize();
+        MidiFileView input = MidiFileView::open(bytes);
+        MidiFileWriter writer(input.format(), input.division(), input.trackCount());
+        processor.process(input, writer);
+        // Each track was read once to be checked and once more to be played.
+        EXPECT_EQ(input.trackReads(), input.trackCount());
         // Every reference the modules took on the host's objects came back.
-        EXPECT_EQ(processor.eventServices().references(), 1);
-        EXPECT_EQ(processor.hostContext().references(), 1);
-        EXPECT_EQ(processor.eventServices().eventsInUse(), 0u);
-        return result;
+        EXPECT_EQ(players.eventServices().references(), 1);
+        EXPECT_EQ(players.hostContext().references(), 1);
+        EXPECT_EQ(players.eventServices().eventsInUse(), 0u);
+        return MidiFile::parse(writer.take());
     }
 
     ModuleRecord record;
@@ -116,25 +124,45 @@ TEST_F(HostMidiProcessorTest, DrivesAnInstanceThroughItsLifeAndKeepsChannelsAndB
     EXPECT_EQ(record.destroyed, 2);
 }
 
-TEST_F(HostMidiProcessorTest, EachTrackWithNotesGetsItsOwnInstanceAndOthersStayAsTheyAre) {
+TEST_F(HostMidiProcessorTest, PerTrackEachTrackHasItsInstancesAndTheSynthesizerViewOnePerChannel) {
     MidiFile file;
     file.format = 1;
     file.division = 480;
     MidiTrack tempo{{MidiEvent::meta(0, midi::metaTempo, {0x07, 0xA1, 0x20})}, 0};
     MidiTrack controllers{{cc(0, 0, 7, 100), cc(5, 0, 10, 64)}, 5};
     MidiTrack first{{on(0, 0, 60, 100), off(10, 0, 60, 0)}, 10};
-    MidiTrack second{{on(3, 1, 64, 100), off(9, 1, 64, 0)}, 12};
+    MidiTrack second{{on(3, 0, 64, 100), off(9, 0, 64, 0)}, 12};
     file.tracks = {tempo, controllers, first, second};
 
-    MidiFile result = run(file);
-    ASSERT_EQ(result.tracks.size(), 4u);
-    EXPECT_EQ(result.tracks[0], tempo);
-    EXPECT_EQ(result.tracks[1], controllers);
+    MidiFile perTrack = run(file, nullptr, -1, MidiProcessor::View::PerTrack);
+    ASSERT_EQ(perTrack.tracks.size(), 4u);
+    EXPECT_EQ(perTrack.tracks[0], tempo);
+    EXPECT_EQ(perTrack.tracks[1], controllers);
     EXPECT_EQ(record.created, 2);
     EXPECT_EQ(record.destroyed, 2);
-    // A fresh instance: the second track sees its first position call again.
-    EXPECT_EQ(result.tracks[3].events.front(), cc(3, 1, midi::controllerPortamentoTime, 40));
-    EXPECT_EQ(result.tracks[3].endTick, 12u);
+    // A fresh instance: the second track sees its first position call again, and E4 is struck
+    // for want of the first track's held C4.
+    EXPECT_EQ(perTrack.tracks[3].events,
+              (std::vector<MidiEvent>{cc(3, 0, midi::controllerPortamentoTime, 40),
+                                      cc(3, 0, midi::controllerPortamento, 1), on(3, 0, 64, 100),
+                                      off(9, 0, 64, 0)}));
+    EXPECT_EQ(perTrack.tracks[3].endTick, 12u);
+
+    // One instance hears the channel: every track's events on it in time, what it sends in the
+    // track of the event that caused it. The controllers track's events go through it too.
+    record = {};
+    MidiFile heard = run(file);
+    EXPECT_EQ(record.created, 1);
+    EXPECT_EQ(heard.tracks[0], tempo);
+    EXPECT_EQ(heard.tracks[1].events,
+              (std::vector<MidiEvent>{cc(0, 0, midi::controllerPortamentoTime, 40),
+                                      cc(0, 0, 7, 100), cc(5, 0, 10, 64)}));
+    EXPECT_EQ(heard.tracks[2].events.front(), cc(0, 0, midi::controllerPortamento, 1));
+    EXPECT_EQ(heard.tracks[3].events,
+              (std::vector<MidiEvent>{cc(3, 0, midi::controllerPortamento, 1), on(3, 0, 64, 100),
+                                      off(9, 0, 64, 0)}));
+    EXPECT_EQ(heard.tracks[3].endTick, 12u);
+    EXPECT_EQ(record.calls[3], "event 176 7 100 at 0 length 0");
 }
 
 TEST_F(HostMidiProcessorTest, EventsSentForALaterPositionMoveThereAndExtendTheTrack) {
@@ -150,27 +178,6 @@ TEST_F(HostMidiProcessorTest, EventsSentForALaterPositionMoveThereAndExtendTheTr
     MidiFile beyond = run(file, nullptr, 500);
     EXPECT_EQ(beyond.tracks[0].events.back(), cc(500, 0, 7, 99));
     EXPECT_EQ(beyond.tracks[0].endTick, 500u);
-}
-
-// Played from its bytes and written as it goes, a file gives the bytes of the held result, also
-// when the plug-in sends events ahead of those still to come, and with a track it leaves alone.
-TEST_F(HostMidiProcessorTest, WritingTracksAsTheyArePlayedGivesTheBytesOfTheHeldResult) {
-    MidiFile file =
-        oneTrack({MidiEvent::meta(0, midi::metaTrackName, {'x'}), on(0, 0, 60, 100),
-                  off(100, 0, 60, 0), cc(100, 1, 7, 3), on(100, 0, 62, 100), off(110, 0, 62, 0)},
-                 120);
-    file.format = 1;
-    file.tracks.push_back({{MidiEvent{5, MidiEvent::sysExStatus, 0, 0, {0x01, 0xF7}}}, 9});
-    std::vector<std::uint8_t> bytes = file.serialize();
-    MidiFileView view = MidiFileView::open(bytes);
-    for (std::int32_t later : {-1, 100, 500}) {
-        MidiProcessor processor(
-            [&] { return InterfacePointer<ModuleInterface>(new ScriptedModule(record, later)); },
-            std::nullopt, nullptr);
-        MidiFileWriter writer(view.format(), view.division(), view.trackCount(), 0);
-        processor.process(view, writer);
-        EXPECT_EQ(writer.take(), run(file, nullptr, later).serialize()) << "later " << later;
-    }
 }
 
 TEST_F(HostMidiProcessorTest, LogHasARowPerEventAndPerProductivePositionCall) {

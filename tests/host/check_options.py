@@ -77,12 +77,18 @@ def main():
         files = [name for name in files if name.endswith(("rich.mid", "demo.mid"))] + files[-1:]
     library, core = os.path.join(work, "library.mid"), os.path.join(work, "core.mid")
     for source in files:
-        run(host, source, "-o", library, "--speed", "40")
-        run(host, source, "-o", core, "--speed", "40", "--chord-window", "0", "--cc65", "every",
-            "--legato-tolerance", "0")
-        if open(library, "rb").read() != open(core, "rb").read():
-            hostcheck.fail("%s: the core at its defaults differs from the library" % source)
-    print("both ways agree on %d files" % len(files))
+        for view in ([], ["--per-track"]):
+            run(host, source, "-o", library, "--speed", "40", "--engine", "library",
+                "--chord-window", "0", "--cc65", "every", "--legato-tolerance", "0", *view)
+            run(host, source, "-o", core, "--speed", "40", "--engine", "core", *view)
+            if open(library, "rb").read() != open(core, "rb").read():
+                hostcheck.fail("%s %s: the core at its defaults differs from the library" % (
+                    source, " ".join(view)))
+    refused = host.run("process", files[0], "-o", library, "--force", "--engine", "library",
+                       "--chord-window", "20")
+    if refused.returncode != 2 or "need --engine core or auto" not in refused.stderr:
+        hostcheck.fail("--engine library took a chord window it cannot play", refused)
+    print("both ways agree on %d files in both views" % len(files))
 
     source, out = os.path.join(work, "phrase.mid"), os.path.join(work, "out.mid")
     phrase(source)

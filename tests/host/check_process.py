@@ -1,14 +1,16 @@
 #!/usr/bin/python3
 """Runs `quorlin-host process` over MIDI files written by mido and checks the results with mido.
 
-The expected output is computed here from the input alone. The host inserts one plug-in
-instance per track and chosen channel (every channel but 10, the drum channel, unless told
-otherwise): on a processed channel every note-on is preceded, at its tick and on its channel,
-by controller 65 with 127 when another key of the same channel is still held (a key is held from
-its note-on until its note-off, or until the tick at which its length ends) and 0 otherwise;
-with a speed set, controller 5 carries it on each processed channel at the first tick that holds
-an event of that channel, ahead of that tick's events; everything else comes out unchanged and
-in order. Tracks without processed channels are copied as they are.
+The expected output is computed here from the input alone. By default the host plays the file
+as a synthesizer hears it: every track merged in time (at a shared tick, track by track), one
+plug-in instance per chosen channel (every channel but 10, the drum channel, unless told
+otherwise) that has notes in a chosen track; with --per-track, each track alone, with instances
+of its own. On a processed channel every note-on is preceded, at its tick, on its channel and
+in its own track, by controller 65 with 127 when another key of the channel is still held (a key
+is held from its note-on until its note-off, or until the tick at which its length ends) and 0
+otherwise; with a speed set, controller 5 carries it on each processed channel at the first
+tick that holds an event of that channel, ahead of that tick's events, in the track of the
+channel's first event there; everything else comes out unchanged and in order.
 """
 
 import os
@@ -37,55 +39,70 @@ DRUMS = 9
 DEFAULT_CHANNELS = set(range(16)) - {DRUMS}
 
 
-def expected_track(track, speed, channels=DEFAULT_CHANNELS):
-    events = absolute(track)
-    body = [(t, m) for t, m in events if m.type != "end_of_track"]
-    end = [(t, m) for t, m in events if m.type == "end_of_track"]
-    processed = {m.channel for _, m in body if is_note_on(m) or is_note_off(m)} & channels
-    if not processed:
-        return events
-    lengths = note_lengths(body)
+def expected_file(source, speed, channels=DEFAULT_CHANNELS, tracks=None, per_track=False):
+    """The tracks the host should write, each as (tick, message) pairs."""
+    timed = [absolute(track) for track in source.tracks]
+    bodies = [[(t, m) for t, m in events if m.type != "end_of_track"] for events in timed]
+    ends = [[(t, m) for t, m in events if m.type == "end_of_track"] for events in timed]
+    count = len(bodies)
+    separate = per_track or source.type == 2
+    streams = [[i] for i in range(count)] if separate else [list(range(count))]
+    chosen = [channels if tracks is None or i + 1 in tracks else set() for i in range(count)]
     sends_speed = speed is not None and speed != "Off" and int(speed) >= 0
-    held = {channel: {} for channel in processed}
-    started = set()
-    out = []
-    for index, (tick, message) in enumerate(body):
-        if index == 0 or body[index - 1][0] != tick:
-            # The position calls of the tick, one per processed channel with events here.
-            for later, other in body[index:]:
-                if later != tick:
-                    break
-                channel = getattr(other, "channel", None)
-                if channel in processed and channel not in started:
-                    started.add(channel)
-                    if sends_speed:
-                        out.append((tick, mido.Message("control_change", channel=channel,
-                                                       control=5, value=int(speed))))
-        channel = getattr(message, "channel", None)
-        if channel in processed and is_note_on(message):
-            keys = held[channel]
-            length = lengths.get(index, 0)
-            keys[message.note] = tick + length if length > 0 else None
-            for key, ends in list(keys.items()):
-                if ends is not None and ends <= tick:
-                    del keys[key]
-            value = 127 if len(keys) >= 2 else 0
-            out.append((tick, mido.Message("control_change", channel=channel,
-                                           control=65, value=value)))
-        elif channel in processed and is_note_off(message):
-            held[channel].pop(message.note, None)
-        out.append((tick, message))
-    return out + end
+    out = [[] for _ in range(count)]
+    for stream in streams:
+        processed = set()
+        for i in stream:
+            processed |= {m.channel for _, m in bodies[i] if is_note_on(m) or is_note_off(m)} \
+                & chosen[i]
+        lengths = {i: note_lengths(bodies[i]) for i in stream}
+        merged = sorted(((tick, i, k, message) for i in stream
+                         for k, (tick, message) in enumerate(bodies[i])),
+                        key=lambda item: item[:3])
+        held = {channel: {} for channel in processed}
+        started = set()
+
+        def played(i, message):
+            channel = getattr(message, "channel", None)
+            return channel if channel in processed and channel in chosen[i] else None
+
+        for index, (tick, i, k, message) in enumerate(merged):
+            if index == 0 or merged[index - 1][0] != tick:
+                # The position calls of the tick, one per processed channel with events here.
+                for later, j, _, other in merged[index:]:
+                    if later != tick:
+                        break
+                    channel = played(j, other)
+                    if channel is not None and channel not in started:
+                        started.add(channel)
+                        if sends_speed:
+                            out[j].append((tick, mido.Message(
+                                "control_change", channel=channel, control=5, value=int(speed))))
+            channel = played(i, message)
+            if channel is not None and is_note_on(message):
+                keys = held[channel]
+                length = lengths[i].get(k, 0)
+                keys[message.note] = tick + length if length > 0 else None
+                for key, ends_at in list(keys.items()):
+                    if ends_at is not None and ends_at <= tick:
+                        del keys[key]
+                value = 127 if len(keys) >= 2 else 0
+                out[i].append((tick, mido.Message("control_change", channel=channel,
+                                                  control=65, value=value)))
+            elif channel is not None and is_note_off(message):
+                held[channel].pop(message.note, None)
+            out[i].append((tick, message))
+    return [out[i] + ends[i] for i in range(count)]
 
 
-def compare(name, source, result, speed, channels=DEFAULT_CHANNELS, tracks=None):
+def compare(name, source, result, speed, channels=DEFAULT_CHANNELS, tracks=None,
+            per_track=False):
     if result.type != source.type or result.ticks_per_beat != source.ticks_per_beat:
         hostcheck.fail("%s: format or division changed" % name)
     if len(result.tracks) != len(source.tracks):
         hostcheck.fail("%s: %d tracks became %d" % (name, len(source.tracks), len(result.tracks)))
-    for number, (before, after) in enumerate(zip(source.tracks, result.tracks), start=1):
-        chosen = channels if tracks is None or number in tracks else set()
-        expected = expected_track(before, speed, chosen)
+    wanted = expected_file(source, speed, channels, tracks, per_track)
+    for number, (expected, after) in enumerate(zip(wanted, result.tracks), start=1):
         actual = absolute(after)
         if actual != expected:
             for index, (want, got) in enumerate(zip(expected, actual)):
@@ -196,6 +213,23 @@ def three_channels_file():
     return midi
 
 
+def two_staves_file():
+    """Format 1: a piano's two staves on channel 1, as notation programs write them: a detached
+    melody over a left hand that holds each bass note under two melody notes, so melody notes
+    that a track of its own would strike are legato on the channel the synthesizer hears."""
+    right = [note("note_on", 72, 90, 0), note("note_off", 72, 0, 200),
+             note("note_on", 74, 90, 40), note("note_off", 74, 0, 200),
+             note("note_on", 76, 90, 40), note("note_off", 76, 0, 200),
+             note("note_on", 77, 90, 20), note("note_off", 77, 0, 200),
+             mido.MetaMessage("end_of_track", time=0)]
+    left = [note("note_on", 48, 70, 0), note("note_off", 48, 0, 470),
+            note("note_on", 43, 70, 10), note("note_off", 43, 0, 470),
+            mido.MetaMessage("end_of_track", time=0)]
+    midi = mido.MidiFile(type=1, ticks_per_beat=240)
+    midi.tracks += [track_of(right), track_of(left)]
+    return midi
+
+
 def raw_escape_file():
     """Written byte by byte: running status across a meta event and an F7 escape event,
     which mido does not read, so this file is checked by its bytes."""
@@ -270,7 +304,7 @@ def main():
     os.makedirs(options.work, exist_ok=True)
 
     files = {"format0": format0_file(), "format1": format1_file(),
-             "channels": three_channels_file()}
+             "channels": three_channels_file(), "staves": two_staves_file()}
     # (name, extra arguments, speed, channels, tracks) beyond the default choice.
     choices = [("all", ["--channels", "all"], "64", set(range(16)), None),
                ("some", ["--channels", "2-3,10", "--tracks", "1,4"], "7", {1, 2, 9}, {1, 4})]
@@ -282,18 +316,32 @@ def main():
         runs_of_file = [(str(speed), [] if speed is None else ["--speed", speed], speed,
                          DEFAULT_CHANNELS, None) for speed in (None, "Off", "0", "64")]
         for label, extra, speed, channels, tracks in runs_of_file + choices:
-            target = os.path.join(options.work, "%s-%s.mid" % (name, label))
-            if os.path.exists(target):
-                os.remove(target)
-            arguments = ["process", source, "-o", target] + extra
-            if label in ("all", "some"):
-                arguments += ["--speed", speed]
-            result = host.run(*arguments)
-            if result.returncode != 0:
-                hostcheck.fail("process %s %s" % (name, label), result)
-            compare("%s (%s)" % (name, label), source_read, mido.MidiFile(target), speed,
-                    channels, tracks)
-            runs += 1
+            for per_track in (False, True):
+                target = os.path.join(options.work, "%s-%s%s.mid" % (
+                    name, label, "-per-track" if per_track else ""))
+                if os.path.exists(target):
+                    os.remove(target)
+                arguments = ["process", source, "-o", target] + extra
+                if label in ("all", "some"):
+                    arguments += ["--speed", speed]
+                if per_track:
+                    arguments.append("--per-track")
+                result = host.run(*arguments)
+                if result.returncode != 0:
+                    hostcheck.fail("process %s %s" % (name, label), result)
+                compare("%s (%s%s)" % (name, label, ", per track" if per_track else ""),
+                        source_read, mido.MidiFile(target), speed, channels, tracks, per_track)
+                runs += 1
+
+    # Heard as one stream, the staves' melody glides over the held bass (D5 and F5); track by
+    # track it is struck.
+    for suffix, wanted in (("", 2), ("-per-track", 0)):
+        heard = mido.MidiFile(os.path.join(options.work, "staves-None%s.mid" % suffix))
+        glides = sum(m.type == "control_change" and m.control == 65 and m.value == 127
+                     for m in heard.tracks[0])
+        if glides != wanted:
+            hostcheck.fail("staves%s: %d melody notes glide, expected %d" % (
+                suffix, glides, wanted))
 
     # The merged format 0 file: each line's controllers 65 follow its own keys only, so the
     # detached lines never glide although the lines overlap one another.
@@ -320,13 +368,15 @@ def main():
             or "#5 = 64" not in logged.stdout:
         hostcheck.fail("--log table does not list every event", logged)
 
-    # Tracks sharing a channel get one warning line; tracks on channels of their own get none.
+    # Per track, tracks sharing a channel get one warning line; tracks on channels of their own
+    # get none, and neither does the synthesizer's view, which hears the channel as one.
     shared = mido.MidiFile(type=1, ticks_per_beat=480)
     shared.tracks += [files["format1"].tracks[2]] * 2
-    for midi, expected in ((shared, 1), (files["format1"], 0)):
+    for midi, view, expected in ((shared, ["--per-track"], 1), (files["format1"], [], 0),
+                                 (files["format1"], ["--per-track"], 0), (shared, [], 0)):
         midi.save(os.path.join(options.work, "shared.mid"))
         result = host.run("process", os.path.join(options.work, "shared.mid"), "-o",
-                          os.path.join(options.work, "shared-out.mid"), "--force")
+                          os.path.join(options.work, "shared-out.mid"), "--force", *view)
         if result.stderr.count("(channel 2: tracks 1, 2)") != expected:
             hostcheck.fail("tracks sharing a channel: expected %d warning(s)" % expected, result)
     check_raw_escape(host, options.work)
