@@ -4,11 +4,12 @@
 // The demo phrase (--demo) or a Standard MIDI File gives its channel messages at their ticks; any
 // other file is read as groups of four bytes (a step of time, a status, two data bytes), malformed
 // messages included. The script runs under every combination of speed, chord window and controller
-// 65 on change, and changes the speed, stops and starts, asks for positions and loses messages on
-// the way.
+// 65 on change, turns glide source, interval limit and legato tolerance through their combinations
+// on the way, and changes the speed, stops and starts, asks for positions and loses messages.
 #include "host/DemoPhrase.h"
 #include "host/midi/MidiFile.h"
 #include "legato/ChannelBank.h"
+#include "legato/PlayingRanges.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -79,6 +80,15 @@ void run(const std::vector<Message>& messages, int speed, int window, int onChan
             std::printf("speed %d\ndue", changed);
             bank->setSpeed(changed);
             print(bank->dueSpeeds());
+        }
+        if (index % 3 == 1) {
+            int turn = static_cast<int>(index / 3 % 8);
+            int interval = (turn & 2) != 0 ? 7 : quorlin::playing::intervalLimitNone;
+            int tolerance = (turn & 4) != 0 ? 20 : 0;
+            std::printf("glide %d\ninterval %d\ntolerance %d\n", turn & 1, interval, tolerance);
+            bank->setGlideSource((turn & 1) != 0);
+            bank->setIntervalLimit(interval);
+            bank->setLegatoTolerance(tolerance);
         }
         if (index % 11 == 5) {
             std::printf("position %d", message.bytes[0] & 0x0F);

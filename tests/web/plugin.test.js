@@ -1,6 +1,6 @@
 // The plug-in in Debian's Chromium, headless, loaded as any WAM host loads it: the SDK's
-// initializeWamHost, then createInstance, in an OfflineAudioContext. A phrase on two channels
-// with a transport start, a speed change, a stop and a restart goes in; a second WAM connected
+// initializeWamHost, then createInstance, in an OfflineAudioContext. A phrase on three channels
+// with a transport start, option changes, a stop and a restart goes in; a second WAM connected
 // to it records every event it receives, in order and with its time. Then the demo phrase goes
 // through a second instance, to be compared with quorlin-host's demo.
 import { test, after } from 'node:test';
@@ -68,6 +68,7 @@ async function playPhrase(demo) {
     await node.setParameterValues({ portamentoSpeed: { id: 'portamentoSpeed', value: 20, normalized: false } });
 
     const midi = (time, ...bytes) => ({ type: 'wam-midi', time, data: { bytes } });
+    const automation = (time, id, value) => ({ type: 'wam-automation', time, data: { id, value, normalized: false } });
     const transport = (time, playing) => ({ type: 'wam-transport', time,
         data: { playing, currentBar: 0, currentBarStarted: time, tempo: 120, timeSigNumerator: 4, timeSigDenominator: 4 } });
     node.scheduleEvents(
@@ -79,7 +80,9 @@ async function playPhrase(demo) {
         midi(0.8, 0x90, 69, 96), midi(0.85, 0xb0, 7, 100),
         { type: 'wam-sysex', time: 0.9, data: { bytes: new Uint8Array([0xf0, 0x7e, 0xf7]) } },
         midi(0.95, 0x90, 71, 96), transport(1.0, false), transport(1.1, true),
-        midi(1.2, 0x90, 72, 96));
+        midi(1.2, 0x90, 72, 96), automation(1.25, 'glide_source', 1), automation(1.25, 'interval_limit', 12),
+        automation(1.25, 'legato_tolerance', 20), midi(1.3, 0x92, 48, 90), midi(1.32, 0x92, 69, 90),
+        midi(1.34, 0x82, 69, 0), midi(1.35, 0x92, 72, 90), midi(1.37, 0x92, 74, 90));
     // The demo at 120 beats a minute (960 ticks a second) from 1.5 s, through a fresh instance.
     const demoNode = (await Quorlin.createInstance(hostGroupId, context)).audioNode;
     demoNode.connectEvents(recorder.instanceId);
@@ -122,8 +125,11 @@ test('the plug-in in Chromium: descriptor, parameters and the phrase', async () 
         portamentoSpeed: ['int', -1, 127, -1],
         chord_window: ['float', 0, 100, 0],
         cc65_on_change: ['boolean', 0, 1, 0],
+        glide_source: ['boolean', 0, 1, 0],
+        interval_limit: ['int', 0, 128, 128],
+        legato_tolerance: ['float', 0, 100, 0],
     });
-    assert.deepEqual(Object.values(restored).map(({ value }) => value), [64, 25, 1]);
+    assert.deepEqual(Object.values(restored).map(({ value }) => value), [64, 25, 1, 1, 12, 20]);
 
     const demoSeen = seen.filter(([time]) => time >= 1.5);
     assert.deepEqual(demoSeen.map(([time, what]) => [Math.round((time - 1.5) * 960), what]), messagesOf(hostDemo));
@@ -143,7 +149,11 @@ test('the plug-in in Chromium: descriptor, parameters and the phrase', async () 
         '0.95 176 65 127', '0.95 144 71 96',
         '1 wam-transport',
         '1.1 176 5 64', '1.1 177 5 64', '1.1 wam-transport',
-        '1.2 176 65 0', '1.2 144 72 96',
+        '1.2 176 65 0', '1.2 144 72 96', '1.25 wam-automation', '1.25 wam-automation', '1.25 wam-automation',
+        // Over a held C3: A4, beyond the interval limit, is struck; C5 glides from A4, let go
+        // within the tolerance, and D5 from the held C5, each named by controller 84.
+        '1.3 178 5 64', '1.3 178 65 0', '1.3 146 48 90', '1.32 178 65 0', '1.32 146 69 90', '1.34 130 69 0',
+        '1.35 178 65 127', '1.35 178 84 69', '1.35 146 72 90', '1.37 178 65 127', '1.37 178 84 72', '1.37 146 74 90',
     ]);
     await page.close();
 });

@@ -8,6 +8,7 @@
 // or calls out of the module. A null handle is answered with nothing: 0 messages, no effect.
 
 #include "legato/ChannelBank.h"
+#include "legato/PlayingRanges.h"
 
 #include <array>
 #include <cstdint>
@@ -95,6 +96,29 @@ __attribute__((export_name("quorlin_bank_set_portamento_on_change"))) void
 quorlin_bank_set_portamento_on_change(WebBank* web, std::int32_t onChange) noexcept {
     if (web != nullptr) {
         web->bank.setPortamentoOnChange(onChange != 0);
+    }
+}
+
+// A control's value: rounded into 0..128, where 128 (and anything not a number) is no limit.
+__attribute__((export_name("quorlin_bank_set_interval_limit"))) void
+quorlin_bank_set_interval_limit(WebBank* web, double semitones) noexcept {
+    if (web != nullptr) {
+        web->bank.setIntervalLimit(quorlin::playing::intervalFromControl(semitones));
+    }
+}
+
+__attribute__((export_name("quorlin_bank_set_glide_source"))) void
+quorlin_bank_set_glide_source(WebBank* web, std::int32_t name) noexcept {
+    if (web != nullptr) {
+        web->bank.setGlideSource(name != 0);
+    }
+}
+
+// Milliseconds, measured at the position rate as the chord window is.
+__attribute__((export_name("quorlin_bank_set_legato_tolerance"))) void
+quorlin_bank_set_legato_tolerance(WebBank* web, double milliseconds) noexcept {
+    if (web != nullptr) {
+        web->bank.setLegatoTolerance(milliseconds);
     }
 }
 

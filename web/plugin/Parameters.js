@@ -25,10 +25,37 @@ export const parameterConfigurations = {
         type: 'boolean',
         defaultValue: 0,
     },
+    glide_source: {
+        label: 'Glide source',
+        type: 'boolean',
+        defaultValue: 0,
+    },
+    interval_limit: {
+        label: 'Interval limit',
+        type: 'int',
+        defaultValue: ranges.intervalLimitDefault,
+        minValue: ranges.intervalLimitLowest,
+        maxValue: ranges.intervalLimitHighest,
+        discreteStep: 1,
+    },
+    legato_tolerance: {
+        label: 'Legato tolerance',
+        type: 'float',
+        units: 'ms',
+        defaultValue: ranges.legatoToleranceDefault,
+        minValue: ranges.legatoToleranceLowest,
+        maxValue: ranges.legatoToleranceHighest,
+    },
 };
 
 // The speed as the module shows it: "Off" below 0, else the number.
 export function speedText(value) {
     const speed = Math.round(value);
     return speed < 0 ? 'Off' : String(speed);
+}
+
+// The interval limit as LV2 names it: "No limit" at the top, else the semitones.
+export function intervalText(value) {
+    const semitones = Math.round(value);
+    return semitones >= ranges.intervalLimitNone ? 'No limit' : String(semitones);
 }

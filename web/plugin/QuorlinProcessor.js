@@ -47,6 +47,9 @@ const getQuorlinProcessor = (moduleId) => {
             this._speed = NaN;
             this._chordWindow = NaN;
             this._onChange = NaN;
+            this._glideSource = NaN;
+            this._intervalLimit = NaN;
+            this._tolerance = NaN;
             this._pool = [];
             for (let index = 0; index < poolSize; ++index) {
                 this._pool.push({ type: 'wam-midi', time: 0, data: { bytes: [0, 0, 0] } });
@@ -125,6 +128,21 @@ const getQuorlinProcessor = (moduleId) => {
             if (onChange !== this._onChange) {
                 this._onChange = onChange;
                 this._bank.quorlin_bank_set_portamento_on_change(this._handle, onChange);
+            }
+            const glideSource = state.glide_source.value ? 1 : 0;
+            if (glideSource !== this._glideSource) {
+                this._glideSource = glideSource;
+                this._bank.quorlin_bank_set_glide_source(this._handle, glideSource);
+            }
+            const intervalLimit = state.interval_limit.value;
+            if (intervalLimit !== this._intervalLimit) {
+                this._intervalLimit = intervalLimit;
+                this._bank.quorlin_bank_set_interval_limit(this._handle, intervalLimit);
+            }
+            const tolerance = state.legato_tolerance.value;
+            if (tolerance !== this._tolerance) {
+                this._tolerance = tolerance;
+                this._bank.quorlin_bank_set_legato_tolerance(this._handle, tolerance);
             }
             if (this._bank.quorlin_bank_speeds_due(this._handle)) {
                 this._send(this._bank.quorlin_bank_due_speeds(this._handle), time);

@@ -3,7 +3,7 @@
 // the library), with the playing options beneath it in the same style. A value box shows and
 // sets the parameter it names: drag sideways, turn the wheel, or use the arrow keys.
 import { skinDocument, bitmaps } from './skin.js';
-import { speedText } from './Parameters.js';
+import { speedText, intervalText } from './Parameters.js';
 
 const viewName = 'editor';
 
@@ -108,7 +108,8 @@ function valueBox(node, info, tip, box, text) {
 
 // The options' labels beneath the face, short enough for its label column; the parameter's
 // whole label is the value box's tip.
-const shortLabels = { chord_window: 'Chord window', cc65_on_change: 'Controller 65' };
+const shortLabels = { chord_window: 'Chord window', cc65_on_change: 'Controller 65',
+    glide_source: 'Glide source', interval_limit: 'Interval limit', legato_tolerance: 'Tolerance' };
 
 function textOf(id) {
     if (id === 'portamentoSpeed') {
@@ -116,6 +117,12 @@ function textOf(id) {
     }
     if (id === 'cc65_on_change') {
         return (value) => (value ? 'change' : 'every');
+    }
+    if (id === 'glide_source') {
+        return (value) => (value ? 'on' : 'off');
+    }
+    if (id === 'interval_limit') {
+        return intervalText;
     }
     return (value) => `${Math.round(value)} ms`;
 }
