@@ -296,6 +296,11 @@ std::vector<std::uint8_t> readFileStartingWith(const std::string& path, std::str
         throw HostError((standard ? "standard input" : path) + ": not a MIDI file (no " +
                         std::string(magic) + " header at the start)");
     }
+    // A file's own size, where it has one, is read into room made once: growing by doubling
+    // would leave the heap holding the smaller copies.
+    if (std::uintmax_t size = standard ? 0 : fs::file_size(path, error); !error && size <= limit) {
+        bytes.reserve(static_cast<std::size_t>(size));
+    }
     std::uint8_t block[1 << 16];
     while ((count = std::fread(block, 1, sizeof block, file)) > 0) {
         if (bytes.size() + count > limit) {

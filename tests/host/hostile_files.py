@@ -41,8 +41,9 @@ def far_note(tracks=1000):
         tracks - 1)
 
 
-def running_status(mebibytes):
-    """One track of notes in running status, three bytes an event, about `mebibytes` long."""
-    pairs = (mebibytes << 20) // 6
+def running_status(mebibytes, tracks=1):
+    """Tracks of notes in running status on channel 1, three bytes an event, about `mebibytes`
+    long in all: one track in format 0, or several that a synthesizer hears as one stream."""
+    pairs = (mebibytes << 20) // 6 // tracks
     body = b"\x00\x90\x3c\x64" + b"\x01\x3c\x00\x00\x3c\x64" * pairs + b"\x01\x3c\x00" + END
-    return header(1, fmt=0) + chunk(b"MTrk", body)
+    return header(tracks, fmt=0 if tracks == 1 else 1) + chunk(b"MTrk", body) * tracks
