@@ -25,6 +25,11 @@ public:
     double rowTop(int key) const { return RollLayout::rollTop + (high - key) * rowHeight; }
     double rowCentre(int key) const { return rowTop(key) + rowHeight / 2; }
     double keyHeight() const { return rowHeight; }
+    // Where a line from `key` starts: its row's centre, or for a key the roll does not show
+    // (another track's, on a shared channel) the roll's edge on its side.
+    double levelOf(int key) const {
+        return key > high ? rowTop(high) : key < low ? rowTop(low) + rowHeight : rowCentre(key);
+    }
 
     // Long rolls repeat the octave names in every stretch of the width where one of `notes`
     // starts, so that a scrolled view still shows its keys.

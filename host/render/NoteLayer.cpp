@@ -26,7 +26,7 @@ void NoteLayer::draw(SvgWriter& svg, const TimeScale& scale,
             double reach = std::min(width, glideReach);
             svg.leaf("path",
                      {{"class", "glide-path"},
-                      {"d", "M" + num(x - 2) + " " + num(keys->rowCentre(*note.glideFrom)) + " L" +
+                      {"d", "M" + num(x - 2) + " " + num(keys->levelOf(*note.glideFrom)) + " L" +
                                 num(x + reach) + " " + num(keys->rowCentre(note.key))}});
         }
         std::string kind = note.glideFrom ? "note glide" : "note struck";

@@ -2,6 +2,7 @@
 
 #include "host/midi/TempoMap.h"
 #include "host/render/BarGrid.h"
+#include "host/render/GlideOrigins.h"
 #include "host/render/KeySpelling.h"
 #include "host/render/PictureHeader.h"
 #include "host/render/RollTrack.h"
@@ -59,10 +60,11 @@ std::string PianoRoll::svg(const MidiFile& file,
     std::deque<TempoMap> maps;
     maps.emplace_back(file, 0);
     KeySpelling spelling(file);
+    GlideOrigins glides(file);
     std::vector<TrackDrawing> drawings;
     std::uint32_t endTick = 0;
     for (std::size_t i = 0; i < file.tracks.size(); ++i) {
-        RollTrack roll = RollTrack::read(file.tracks[i]);
+        RollTrack roll = RollTrack::read(file.tracks[i], glides.ofTrack(i));
         if (roll.notes.empty()) {
             continue;
         }

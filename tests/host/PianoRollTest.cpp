@@ -166,5 +166,23 @@ TEST(HostPianoRollTest, AFormatZeroRollGivesEachChannelALaneAndSpellsTheKey) {
     EXPECT_GE(pictureWidth(svg), 7.0 * static_cast<double>(heading.size() - 60));
 }
 
+TEST(HostPianoRollTest, AGlideStartsFromTheKeyItsChannelLastStruckOnAnyTrack) {
+    auto cc = [](std::uint32_t tick, std::uint8_t controller, std::uint8_t value) {
+        return MidiEvent::channelMessage(tick, MidiEvent::controlChange, controller, value);
+    };
+    // Two staves on channel 1; only the first switches portamento on.
+    MidiTrack lower{{cc(0, 65, 127), on(0, 48), off(960, 48), on(960, 52), off(1920, 52)}, 1920};
+    MidiTrack upper{{on(480, 60), off(960, 60), on(960, 64), off(1200, 64), cc(1200, 65, 0),
+                     cc(1300, 84, 55), on(1440, 67), off(1680, 67), on(1680, 69), off(1920, 69)},
+                    1920};
+    std::string svg = PianoRoll("t", "c").svg(fileOf(480, {lower, upper}));
+    // At tick 960 the lower staff plays first; then, portamento off, controller 84 still
+    // names the key to glide from, and the note after it is struck.
+    EXPECT_EQ(matches(svg, "<title>([A-G]#?[0-9]), [^<]*glides from"),
+              (std::vector<std::string>{"E3", "C4", "E4", "G4"}));
+    EXPECT_EQ(matches(svg, "glides from ([A-G]#?[0-9])</title>"),
+              (std::vector<std::string>{"C4", "C3", "E3", "G3"}));
+}
+
 } // namespace
 } // namespace quorlin::host
