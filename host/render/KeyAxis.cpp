@@ -35,6 +35,25 @@ KeyAxis::KeyAxis(int lowest, int highest) {
     rowHeight = rows() <= 24 ? 12 : rows() <= 48 ? 8 : 5;
 }
 
+KeyAxis KeyAxis::fitting(const std::vector<RollTrack::Note>& notes,
+                         std::optional<RollTrack::Span> shown) {
+    int lowest = midi::dataMax;
+    int highest = 0;
+    for (int pass = shown ? 0 : 1; pass < 2 && lowest > highest; ++pass) {
+        for (const RollTrack::Note& note : notes) {
+            // A note sounds within the stretch when it starts before its end and lasts into
+            // it, or starts in it (at one tick, a note of no length).
+            bool sounds = pass == 1 || (note.start < shown->end &&
+                                        (note.end > shown->start || note.start >= shown->start));
+            if (sounds) {
+                lowest = std::min<int>(lowest, note.key);
+                highest = std::max<int>(highest, note.key);
+            }
+        }
+    }
+    return {lowest, highest};
+}
+
 void KeyAxis::draw(SvgWriter& svg, const TimeScale& scale,
                    const std::vector<RollTrack::Note>& notes, const KeySpelling& spelling) const {
     // The repeats' number is bounded by the notes.

@@ -6,6 +6,7 @@
 #include "host/render/SvgWriter.h"
 #include "host/render/TimeScale.h"
 
+#include <optional>
 #include <vector>
 
 namespace quorlin::host {
@@ -18,6 +19,10 @@ public:
     // The keys `lowest` to `highest` with a key of air above and below, never fewer than 13 rows
     // (an octave); the more rows, the lower each.
     KeyAxis(int lowest, int highest);
+    // The keys of `notes`. With `shown`, those of the notes that sound within it, so that a
+    // picture of a few bars fits their keys; when none does, those of all.
+    static KeyAxis fitting(const std::vector<RollTrack::Note>& notes,
+                           std::optional<RollTrack::Span> shown);
 
     int rows() const { return high - low + 1; }
     double height() const { return rows() * rowHeight; }

@@ -14,6 +14,7 @@
 #include <climits>
 #include <cstdint>
 #include <deque>
+#include <utility>
 
 namespace quorlin::host {
 
@@ -61,19 +62,15 @@ std::string PianoRoll::svg(const MidiFile& file,
     maps.emplace_back(file, 0);
     KeySpelling spelling(file);
     GlideOrigins glides(file);
-    std::vector<TrackDrawing> drawings;
+    // The tracks that hold notes, by index.
+    std::vector<std::pair<std::size_t, RollTrack>> rolls;
     std::uint32_t endTick = 0;
     for (std::size_t i = 0; i < file.tracks.size(); ++i) {
         RollTrack roll = RollTrack::read(file.tracks[i], glides.ofTrack(i));
-        if (roll.notes.empty()) {
-            continue;
+        if (!roll.notes.empty()) {
+            endTick = std::max(endTick, roll.endTick);
+            rolls.emplace_back(i, std::move(roll));
         }
-        endTick = std::max(endTick, roll.endTick);
-        if (file.format == 2 && i > 0) {
-            maps.emplace_back(file, i);
-        }
-        std::uint16_t through = i < processed.size() ? processed[i] : roll.channels;
-        drawings.emplace_back(std::move(roll), i + 1, maps.back(), through, spelling);
     }
     const TempoMap& first = maps.front();
     std::uint32_t startTick = 0;
@@ -85,6 +82,18 @@ std::string PianoRoll::svg(const MidiFile& file,
         endTick = std::max(std::min(end, endTick), startTick + 1);
     }
     TimeScale scale(first.ticksPerUnit(), first.countsSeconds() ? 2.0 : 1.0, startTick, endTick);
+    std::optional<RollTrack::Span> shown;
+    if (bars) {
+        shown = RollTrack::Span{startTick, endTick};
+    }
+    std::vector<TrackDrawing> drawings;
+    for (auto& [i, roll] : rolls) {
+        if (file.format == 2 && i > 0) {
+            maps.emplace_back(file, i);
+        }
+        std::uint16_t through = i < processed.size() ? processed[i] : roll.channels;
+        drawings.emplace_back(std::move(roll), i + 1, maps.back(), through, spelling, shown);
+    }
 
     PictureHeader header(title, caption);
     double headerWidth = header.width();

@@ -3,8 +3,6 @@
 #include "host/render/NoteLayer.h"
 #include "host/render/RollLayout.h"
 
-#include "legato/MidiProtocol.h"
-
 #include <algorithm>
 #include <string>
 
@@ -17,16 +15,6 @@ constexpr double trackGap = 30;
 // How far the bar lines reach above the key rows, into the ruler.
 constexpr double barLineRise = 8;
 
-KeyAxis keysOf(const RollTrack& roll) {
-    int lowest = midi::dataMax;
-    int highest = 0;
-    for (const RollTrack::Note& note : roll.notes) {
-        lowest = std::min<int>(lowest, note.key);
-        highest = std::max<int>(highest, note.key);
-    }
-    return {lowest, highest};
-}
-
 // Lines drawn from 0 to 1 in the shared group, stretched here from `from` to `to`.
 void place(SvgWriter& svg, const char* group, double from, double to) {
     svg.leaf("use", {{"href", group},
@@ -38,9 +26,10 @@ void place(SvgWriter& svg, const char* group, double from, double to) {
 } // namespace
 
 TrackDrawing::TrackDrawing(RollTrack trackRoll, std::size_t trackNumber, const TempoMap& tempoMap,
-                           std::uint16_t processedChannels, KeySpelling keySpelling)
+                           std::uint16_t processedChannels, KeySpelling keySpelling,
+                           std::optional<RollTrack::Span> shown)
     : roll(std::move(trackRoll)), number(trackNumber), time(tempoMap), spelling(keySpelling),
-      title(roll, number, processedChannels, tempoMap), keys(keysOf(roll)),
+      title(roll, number, processedChannels, tempoMap), keys(KeyAxis::fitting(roll.notes, shown)),
       strips(processedChannels & roll.channels) {}
 
 double TrackDrawing::height() const {

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace quorlin::host {
 
@@ -21,9 +22,11 @@ namespace quorlin::host {
 class TrackDrawing {
 public:
     // `tempoMap` governs the track and outlives the drawing; `processedChannels`: the track's
-    // channels that went through the plug-in (bit n: channel n + 1).
+    // channels that went through the plug-in (bit n: channel n + 1); `shown`: the ticks of the
+    // bars drawn, when not all are.
     TrackDrawing(RollTrack trackRoll, std::size_t trackNumber, const TempoMap& tempoMap,
-                 std::uint16_t processedChannels, KeySpelling keySpelling);
+                 std::uint16_t processedChannels, KeySpelling keySpelling,
+                 std::optional<RollTrack::Span> shown);
 
     double height() const;
     const TrackHeading& heading() const { return title; }

@@ -166,6 +166,17 @@ TEST(HostPianoRollTest, AFormatZeroRollGivesEachChannelALaneAndSpellsTheKey) {
     EXPECT_GE(pictureWidth(svg), 7.0 * static_cast<double>(heading.size() - 60));
 }
 
+TEST(HostPianoRollTest, ThePictureOfSomeBarsHasTheKeysThatSoundInThem) {
+    // Bar 3 holds E2, struck in bar 2, and C5; C2 ends and C7 starts at its edges.
+    MidiTrack track{{on(0, 36), on(1920, 40), off(3840, 36), on(3840, 72), off(4320, 40),
+                     off(4320, 72), on(5760, 96), off(6240, 96)},
+                    6240};
+    std::string svg = PianoRoll("t", "c", PianoRoll::BarRange{3, 3}).svg(fileOf(480, {track}));
+    std::vector<std::string> rows = matches(svg, "<rect class=\"(white|black)\"");
+    EXPECT_EQ(rows.size(), 72u - 40u + 3u);
+    EXPECT_EQ(matches(svg, "class=\"key-name\"[^>]*>([A-G]#?[0-9])<").back(), "C3");
+}
+
 TEST(HostPianoRollTest, AGlideStartsFromTheKeyItsChannelLastStruckOnAnyTrack) {
     auto cc = [](std::uint32_t tick, std::uint8_t controller, std::uint8_t value) {
         return MidiEvent::channelMessage(tick, MidiEvent::controlChange, controller, value);
