@@ -10,6 +10,8 @@ namespace quorlin::host {
 namespace {
 
 constexpr int minKeyRows = 13;
+// The row height that a key name of 9 pixels needs.
+constexpr double nameRowHeight = 12;
 // How far apart the repeated octave names are, in pixels.
 constexpr double keyNameRepeat = 1400;
 
@@ -32,7 +34,11 @@ KeyAxis::KeyAxis(int lowest, int highest) {
             ++high;
         }
     }
-    rowHeight = rows() <= 24 ? 12 : rows() <= 48 ? 8 : 5;
+    rowHeight = rows() <= 24 ? nameRowHeight : rows() <= 48 ? 8 : 5;
+}
+
+bool KeyAxis::hasRoomForEveryName() const {
+    return rowHeight >= nameRowHeight;
 }
 
 KeyAxis KeyAxis::fitting(const std::vector<RollTrack::Note>& notes,
@@ -55,7 +61,8 @@ KeyAxis KeyAxis::fitting(const std::vector<RollTrack::Note>& notes,
 }
 
 void KeyAxis::draw(SvgWriter& svg, const TimeScale& scale,
-                   const std::vector<RollTrack::Note>& notes, const KeySpelling& spelling) const {
+                   const std::vector<RollTrack::Note>& notes, const KeySpelling& spelling,
+                   Names names) const {
     // The repeats' number is bounded by the notes.
     std::vector<double> repeats;
     for (const RollTrack::Note& note : notes) {
@@ -85,7 +92,7 @@ void KeyAxis::draw(SvgWriter& svg, const TimeScale& scale,
                               {"y1", num(y)},
                               {"y2", num(y)}});
         }
-        if (!octave && rowHeight < 12) {
+        if (!octave && names == Names::octaves) {
             continue;
         }
         auto name = spelling.name(static_cast<std::uint8_t>(key));

@@ -16,6 +16,9 @@ namespace quorlin::host {
 // of the plot.
 class KeyAxis {
 public:
+    // Which rows carry their key's name: every row, or the Cs alone.
+    enum class Names { everyKey, octaves };
+
     // The keys `lowest` to `highest` with a key of air above and below, never fewer than 13 rows
     // (an octave); the more rows, the lower each.
     KeyAxis(int lowest, int highest);
@@ -30,6 +33,8 @@ public:
     double rowTop(int key) const { return RollLayout::rollTop + (high - key) * rowHeight; }
     double rowCentre(int key) const { return rowTop(key) + rowHeight / 2; }
     double keyHeight() const { return rowHeight; }
+    // Whether a name fits in every row without touching the next.
+    bool hasRoomForEveryName() const;
     // Where a line from `key` starts: its row's centre, or for a key the roll does not show
     // (another track's, on a shared channel) the roll's edge on its side.
     double levelOf(int key) const {
@@ -39,7 +44,7 @@ public:
     // Long rolls repeat the octave names in every stretch of the width where one of `notes`
     // starts, so that a scrolled view still shows its keys.
     void draw(SvgWriter& svg, const TimeScale& scale, const std::vector<RollTrack::Note>& notes,
-              const KeySpelling& spelling) const;
+              const KeySpelling& spelling, Names names) const;
 
 private:
     int low = 60;

@@ -134,9 +134,15 @@ std::string PianoRoll::svg(const MidiFile& file,
                       {"fill", "#ffffff"}});
     header.draw(svg);
 
+    // One rule names the keys of every roll: every row only when every roll's rows have room
+    // for a name each, else the Cs alone in all of them, so that rolls side by side read alike.
+    bool everyKey = std::all_of(drawings.begin(), drawings.end(), [](const TrackDrawing& drawing) {
+        return drawing.keyAxis().hasRoomForEveryName();
+    });
+    KeyAxis::Names names = everyKey ? KeyAxis::Names::everyKey : KeyAxis::Names::octaves;
     double top = PictureHeader::height;
     for (const TrackDrawing& drawing : drawings) {
-        drawing.draw(svg, scale, top);
+        drawing.draw(svg, scale, top, names);
         top += drawing.height();
     }
     if (drawings.empty()) {

@@ -37,13 +37,14 @@ double TrackDrawing::height() const {
            trackGap;
 }
 
-void TrackDrawing::draw(SvgWriter& svg, const TimeScale& scale, double top) const {
+void TrackDrawing::draw(SvgWriter& svg, const TimeScale& scale, double top,
+                        KeyAxis::Names names) const {
     double stripsTop = RollLayout::rollTop + keys.height();
     svg.open("g", {{"class", "roll"},
                    {"data-track", std::to_string(number)},
                    {"transform", "translate(0," + num(top) + ")"}});
     svg.text("text", {{"class", "heading"}, {"x", num(16)}, {"y", num(16)}}, title.text());
-    keys.draw(svg, scale, roll.notes, spelling);
+    keys.draw(svg, scale, roll.notes, spelling, names);
     // Only the chosen bars show: what lies before or after them is cut at the plot's edges.
     // The grid and the ruler are drawn once for the picture and placed in every roll.
     svg.open("g", {{"clip-path", "url(#plot)"}});

@@ -30,9 +30,10 @@ public:
 
     double height() const;
     const TrackHeading& heading() const { return title; }
+    const KeyAxis& keyAxis() const { return keys; }
 
-    // `top`: where the roll starts in the picture.
-    void draw(SvgWriter& svg, const TimeScale& scale, double top) const;
+    // `top`: where the roll starts in the picture; `names`: which key rows are named.
+    void draw(SvgWriter& svg, const TimeScale& scale, double top, KeyAxis::Names names) const;
 
 private:
     RollTrack roll;

@@ -166,6 +166,17 @@ TEST(HostPianoRollTest, AFormatZeroRollGivesEachChannelALaneAndSpellsTheKey) {
     EXPECT_GE(pictureWidth(svg), 7.0 * static_cast<double>(heading.size() - 60));
 }
 
+TEST(HostPianoRollTest, EveryRollOfAPictureNamesItsKeysOneWay) {
+    MidiTrack wide{{on(0, 40), on(0, 80), off(480, 40), off(480, 80)}, 480};
+    auto names = [](const std::string& svg) {
+        return matches(svg, "class=\"key-name\"[^>]*>([A-G]#?)[0-9]<");
+    };
+    // Alone, a short range names every row; beside a wide one, its C alone, as the wide one.
+    EXPECT_EQ(names(PianoRoll("t", "c").svg(fileOf(480, {run(480, 1920)}))).size(), 13u);
+    EXPECT_EQ(names(PianoRoll("t", "c").svg(fileOf(480, {run(480, 1920), wide}))),
+              std::vector<std::string>(1 + 3, "C"));
+}
+
 TEST(HostPianoRollTest, ThePictureOfSomeBarsHasTheKeysThatSoundInThem) {
     // Bar 3 holds E2, struck in bar 2, and C5; C2 ends and C7 starts at its edges.
     MidiTrack track{{on(0, 36), on(1920, 40), off(3840, 36), on(3840, 72), off(4320, 40),
