@@ -14,7 +14,8 @@ namespace quorlin::host {
 // struck ones), the portamento time values sent as labelled marks and the portamento on/off
 // state as a band under it; a title, a caption and a legend above. All rolls share one time
 // scale. Short phrases are drawn wide enough to read; whole songs get a wider picture to scroll
-// through, with bar, key and value labels thinned so that none overlap.
+// through, with bar, key and value labels thinned so that none overlap. Every roll of a picture
+// names its keys alike: each row when all rolls have room for that, else the Cs alone.
 class PianoRoll {
 public:
     // Bars counted from 1, both included.

@@ -19,8 +19,6 @@ public:
     explicit PortamentoState(RollTrack& roll)
         : spans(roll.portamentoOn), channelSpans(roll.channelPortamentoOn) {}
 
-    bool on(std::uint8_t channel) const { return channelOn[channel]; }
-
     void set(std::uint8_t channel, bool on, std::uint32_t tick) {
         if (channelOn[channel] == on) {
             return;
@@ -67,14 +65,14 @@ private:
 
 } // namespace
 
-RollTrack RollTrack::read(const MidiTrack& track) {
+RollTrack RollTrack::read(const MidiTrack& track,
+                          std::span<const std::optional<std::uint8_t>> glideFrom) {
     RollTrack roll;
     roll.endTick = track.endTick;
     for (const MidiEvent& event : track.events) {
         roll.endTick = std::max(roll.endTick, event.tick);
     }
     PortamentoState portamento(roll);
-    std::array<std::optional<std::uint8_t>, channelCount> lastKey{};
     std::vector<OpenNotes> open(channelCount * 128);
 
     for (const MidiEvent& event : track.events) {
@@ -89,12 +87,11 @@ RollTrack RollTrack::read(const MidiTrack& track) {
         roll.channels |= static_cast<std::uint16_t>(1u << channel);
         OpenNotes& sounding = open[channel * (midi::dataMax + 1u) + (event.data1 & midi::dataMask)];
         if (event.isNoteOn()) {
-            Note note{event.tick,  roll.endTick, event.data1, channel,
-                      event.data2, std::nullopt, false};
-            if (portamento.on(channel)) {
-                note.glideFrom = lastKey[channel];
-            }
-            lastKey[channel] = event.data1;
+            std::size_t index = roll.notes.size();
+            Note note{event.tick,  roll.endTick,
+                      event.data1, channel,
+                      event.data2, index < glideFrom.size() ? glideFrom[index] : std::nullopt,
+                      false};
             sounding.add(roll.notes.size());
             roll.notes.push_back(note);
         } else if (event.isNoteOff()) {

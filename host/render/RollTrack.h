@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,7 @@ struct RollTrack {
         std::uint8_t key = 0;
         std::uint8_t channel = 0;
         std::uint8_t velocity = 0;
-        // The key it glides from: portamento was on for its channel when it was struck, and
-        // the channel had played a key before. A synthesizer glides from its last key.
+        // The key it glides from, as the synthesizer hears the whole file (GlideOrigins).
         std::optional<std::uint8_t> glideFrom;
         // False when nothing ended it; it then lasts to the end of the track.
         bool ended = true;
@@ -54,7 +54,10 @@ struct RollTrack {
 
     // Note-ons pair with the oldest open note-on of their channel and key, as a synthesizer
     // ends them. The portamento stretches span all channels: on while any channel has it on.
-    static RollTrack read(const MidiTrack& track);
+    // `glideFrom`: the key each note-on glides from, in the track's order (GlideOrigins::ofTrack);
+    // note-ons past its end glide from none.
+    static RollTrack read(const MidiTrack& track,
+                          std::span<const std::optional<std::uint8_t>> glideFrom = {});
 
     std::size_t glidingNotes() const;
 };

@@ -166,5 +166,45 @@ TEST(HostPianoRollTest, AFormatZeroRollGivesEachChannelALaneAndSpellsTheKey) {
     EXPECT_GE(pictureWidth(svg), 7.0 * static_cast<double>(heading.size() - 60));
 }
 
+TEST(HostPianoRollTest, EveryRollOfAPictureNamesItsKeysOneWay) {
+    MidiTrack wide{{on(0, 40), on(0, 80), off(480, 40), off(480, 80)}, 480};
+    auto names = [](const std::string& svg) {
+        return matches(svg, "class=\"key-name\"[^>]*>([A-G]#?)[0-9]<");
+    };
+    // Alone, a short range names every row; beside a wide one, its C alone, as the wide one.
+    EXPECT_EQ(names(PianoRoll("t", "c").svg(fileOf(480, {run(480, 1920)}))).size(), 13u);
+    EXPECT_EQ(names(PianoRoll("t", "c").svg(fileOf(480, {run(480, 1920), wide}))),
+              std::vector<std::string>(1 + 3, "C"));
+}
+
+TEST(HostPianoRollTest, ThePictureOfSomeBarsHasTheKeysThatSoundInThem) {
+    // Bar 3 holds E2, struck in bar 2, and C5; C2 ends and C7 starts at its edges.
+    MidiTrack track{{on(0, 36), on(1920, 40), off(3840, 36), on(3840, 72), off(4320, 40),
+                     off(4320, 72), on(5760, 96), off(6240, 96)},
+                    6240};
+    std::string svg = PianoRoll("t", "c", PianoRoll::BarRange{3, 3}).svg(fileOf(480, {track}));
+    std::vector<std::string> rows = matches(svg, "<rect class=\"(white|black)\"");
+    EXPECT_EQ(rows.size(), 72u - 40u + 3u);
+    EXPECT_EQ(matches(svg, "class=\"key-name\"[^>]*>([A-G]#?[0-9])<").back(), "C3");
+}
+
+TEST(HostPianoRollTest, AGlideStartsFromTheKeyItsChannelLastStruckOnAnyTrack) {
+    auto cc = [](std::uint32_t tick, std::uint8_t controller, std::uint8_t value) {
+        return MidiEvent::channelMessage(tick, MidiEvent::controlChange, controller, value);
+    };
+    // Two staves on channel 1; only the first switches portamento on.
+    MidiTrack lower{{cc(0, 65, 127), on(0, 48), off(960, 48), on(960, 52), off(1920, 52)}, 1920};
+    MidiTrack upper{{on(480, 60), off(960, 60), on(960, 64), off(1200, 64), cc(1200, 65, 0),
+                     cc(1300, 84, 55), on(1440, 67), off(1680, 67), on(1680, 69), off(1920, 69)},
+                    1920};
+    std::string svg = PianoRoll("t", "c").svg(fileOf(480, {lower, upper}));
+    // At tick 960 the lower staff plays first; then, portamento off, controller 84 still
+    // names the key to glide from, and the note after it is struck.
+    EXPECT_EQ(matches(svg, "<title>([A-G]#?[0-9]), [^<]*glides from"),
+              (std::vector<std::string>{"E3", "C4", "E4", "G4"}));
+    EXPECT_EQ(matches(svg, "glides from ([A-G]#?[0-9])</title>"),
+              (std::vector<std::string>{"C4", "C3", "E3", "G3"}));
+}
+
 } // namespace
 } // namespace quorlin::host

@@ -1,5 +1,7 @@
 #include "host/render/RollTrack.h"
 
+#include "host/render/GlideOrigins.h"
+
 #include "legato/MidiProtocol.h"
 
 #include <gtest/gtest.h>
@@ -63,7 +65,8 @@ TEST(HostRollTrackTest, NotesGlideFromTheChannelsLastKeyWhilePortamentoIsOn) {
                      on(70, 62), // channel 1 being on does not make channel 0 glide
                      cc(80, 65, 63, 1), on(80, 74, 1)},
                     100};
-    RollTrack roll = RollTrack::read(track);
+    MidiFile file{1, 480, {track}};
+    RollTrack roll = RollTrack::read(track, GlideOrigins(file).ofTrack(0));
     std::vector<std::string> glides;
     for (const RollTrack::Note& note : roll.notes) {
         glides.push_back(std::to_string(note.key) + "<" +

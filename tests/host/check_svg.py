@@ -6,7 +6,9 @@ track that holds notes, a bar per note, a band segment wherever controller 65 we
 or more (until it went out below 64 on every channel), a mark per controller 5 with its value.
 """
 
+import collections
 import os
+import re
 import shutil
 import sys
 import xml.etree.ElementTree as ElementTree
@@ -56,6 +58,38 @@ def expected_roll(track):
     return [tuple(n) for n in notes], spans, speeds
 
 
+def expected_glides(midi):
+    """{track number: [(key, start, key glided from or None)]} as a synthesizer hears the file:
+    every track's events merged by tick (at equal ticks the lower track first), one stream per
+    channel. A note glides from the key controller 84 named since the channel's last note-on,
+    else from the channel's last key while its latest controller 65 is 64 or more."""
+    merged = sorted((tick, number, order, message)
+                    for number, track in enumerate(midi.tracks, start=1)
+                    for order, (tick, message) in enumerate(absolute(track)))
+    channels = collections.defaultdict(lambda: {"on": False, "last": None, "named": None})
+    glides = collections.defaultdict(list)
+    for tick, number, _, message in merged:
+        if message.type not in ("note_on", "control_change"):
+            continue
+        channel = channels[message.channel]
+        if message.type == "note_on" and message.velocity > 0:
+            origin = channel["named"] if channel["named"] is not None \
+                else channel["last"] if channel["on"] else None
+            glides[number].append((message.note, tick, origin))
+            channel["last"], channel["named"] = message.note, None
+        elif message.type == "control_change" and message.control == 65:
+            channel["on"] = message.value >= 64
+        elif message.type == "control_change" and message.control == 84:
+            channel["named"] = message.value
+    return glides
+
+
+def key_of(name):
+    letter, accidental, octave = re.fullmatch(r"([A-G])([#b]?)(-?[0-9]+)", name).groups()
+    return ((int(octave) + 1) * 12 + "C D EF G A B".index(letter)
+            + {"#": 1, "b": -1, "": 0}[accidental])
+
+
 def drawn_rolls(path):
     """{track number: {notes, glides, spans, speeds, labels}} as the picture draws them."""
     try:
@@ -88,6 +122,17 @@ def drawn_rolls(path):
         notes = [(int(r.get("data-key")), int(r.get("data-start")), int(r.get("data-end")))
                  for r in bars]
         glides = sum("glide" in r.get("class").split() for r in bars)
+        origins = [re.search(r"glides from (\S+)$", r.find(SVG + "title").text) for r in bars]
+        origins = [(key, start, origin and key_of(origin.group(1)))
+                   for (key, start, _), origin in zip(notes, origins)]
+        # A line into a note that glides starts within the roll, at its edge for a key it does
+        # not show.
+        rows = [float(r.get("y")) for r in roll.iter(SVG + "rect")
+                if r.get("class") in ("white", "black")]
+        for line in (p for p in roll.iter(SVG + "path") if p.get("class") == "glide-path"):
+            y = float(line.get("d").split()[1])
+            if not min(rows) <= y <= max(rows) + rows[1] - rows[0]:
+                hostcheck.fail("%s: a glide line starts off its roll, at y=%s" % (path, y))
         spans = [(int(r.get("data-start")), int(r.get("data-end")))
                  for r in roll.iter(SVG + "rect") if r.get("class") == "band-on"]
         speeds, labels = [], []
@@ -101,7 +146,7 @@ def drawn_rolls(path):
                             path, text.text, mark.get("data-value")))
                     labels.append((float(text.get("x")), text.text))
         rolls[number] = {"notes": notes, "glides": glides, "spans": spans, "speeds": speeds,
-                         "labels": labels}
+                         "labels": labels, "origins": origins}
     return root, rolls
 
 
@@ -116,8 +161,13 @@ def check_against_midi(svg_path, midi_path):
     if sorted(rolls) != sorted(expected):
         hostcheck.fail("%s draws tracks %s, the file has notes in %s" % (
             svg_path, sorted(rolls), sorted(expected)))
+    glides = expected_glides(midi)
     for number, (notes, spans, speeds) in expected.items():
         drawn = rolls[number]
+        if sorted(drawn["origins"]) != sorted(glides[number]):
+            hostcheck.fail("track %d: glides drawn %s, expected %s" % (
+                number, sorted(set(drawn["origins"]) - set(glides[number]))[:4],
+                sorted(set(glides[number]) - set(drawn["origins"]))[:4]))
         drawn_notes, drawn_spans, drawn_speeds = drawn["notes"], drawn["spans"], drawn["speeds"]
         labels = drawn["labels"]
         if sorted(drawn_notes) != sorted(notes):
@@ -134,14 +184,16 @@ def check_against_midi(svg_path, midi_path):
     return root, rolls
 
 
-def note_track(name, channel, notes, speed_changes=()):
-    """notes: (start, length, key); speed_changes: (tick, value) controllers of the file."""
+def note_track(name, channel, notes, speed_changes=(), controls=()):
+    """notes: (start, length, key); speed_changes: (tick, value) controllers 5 of the file;
+    controls: (tick, controller, value)."""
     events = []
     for start, length, key in notes:
         events.append((start, 1, mido.Message("note_on", channel=channel, note=key, velocity=90)))
         events.append((start + length, 0, mido.Message("note_off", channel=channel, note=key)))
-    for tick, value in speed_changes:
-        events.append((tick, 0, mido.Message("control_change", channel=channel, control=5,
+    controls = [(tick, 5, value) for tick, value in speed_changes] + list(controls)
+    for tick, control, value in controls:
+        events.append((tick, 0, mido.Message("control_change", channel=channel, control=control,
                                              value=value)))
     events.sort(key=lambda event: (event[0], event[1]))
     track = mido.MidiTrack([mido.MetaMessage("track_name", name=name)])
@@ -269,6 +321,26 @@ def check_long_song(host, work):
     print("ok: --bars 101-108 shows bars %s in %s pixels" % (shown, root.get("width")))
 
 
+def check_shared_channel(host, work):
+    """Two staves on channel 1: G4 glides from the key the other staff struck last, D3, not from
+    F4 before it; A4 from C4, which controller 84 names, not from G4."""
+    song, out, svg = (os.path.join(work, name) for name in ("staves.mid", "staves-out.mid",
+                                                            "staves.svg"))
+    staves = mido.MidiFile(type=1, ticks_per_beat=480)
+    staves.tracks.append(note_track("Right hand", 0, [(480, 600, 64), (600, 100, 65),
+                                                      (960, 480, 67), (1200, 480, 69)],
+                                    controls=[(1100, 84, 60)]))
+    staves.tracks.append(note_track("Left hand", 0, [(0, 1920, 48), (720, 480, 50)]))
+    staves.save(song)
+    result = host.run("process", song, "-o", out, "--speed", "25", "--svg", svg, "--force")
+    if result.returncode != 0:
+        hostcheck.fail("process --svg of two staves", result)
+    _, rolls = check_against_midi(svg, out)
+    if not {(67, 960, 50), (69, 1200, 60)} <= set(rolls[1]["origins"]):
+        hostcheck.fail("staves: the right hand glides %s" % rolls[1]["origins"])
+    print("ok: staves, the right hand glides from the left hand's D3 and from C4 named")
+
+
 def check_refusals(host, work):
     good = os.path.join(work, "good.mid")
     write_song(good, 2)
@@ -303,6 +375,7 @@ def main():
     check_process(host, options.work)
     if not host.emulated:
         check_long_song(host, options.work)
+    check_shared_channel(host, options.work)
     check_refusals(host, options.work)
 
 
