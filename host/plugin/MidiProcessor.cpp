@@ -1,12 +1,11 @@
 #include "host/plugin/MidiProcessor.h"
 
 #include "host/midi/TempoMap.h"
+#include "host/midi/TrackMerge.h"
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <memory>
-#include <queue>
 #include <span>
 #include <utility>
 
@@ -41,10 +40,6 @@ struct Arrival {
     std::size_t track = 0;
     std::int32_t length = 0;
 };
-
-// The tracks whose next event comes soonest on top; at one tick, the lower track first.
-using NextTick = std::pair<std::uint32_t, std::size_t>;
-using Schedule = std::priority_queue<NextTick, std::vector<NextTick>, std::greater<>>;
 
 } // namespace
 
@@ -114,13 +109,13 @@ void MidiProcessor::playStream(const MidiFileView& file, std::size_t first, std:
     std::vector<std::uint32_t> endTicks;
     std::vector<TrackReader> readers;
     readers.reserve(last - first);
-    Schedule schedule;
+    TrackMerge merge;
     for (std::size_t track = first; track < last; ++track) {
         endTicks.push_back(file.endTick(track));
         TrackReader& reader = readers.emplace_back(
             TrackReader{file.track(track), track, file.noteLengths(track), 0, {}});
         if (reader.cursor.next(reader.next)) {
-            schedule.emplace(reader.next.tick, readers.size() - 1);
+            merge.add(reader.next.tick, track);
         }
     }
 
@@ -143,13 +138,12 @@ void MidiProcessor::playStream(const MidiFileView& file, std::size_t first, std:
 
     std::vector<Arrival> arrivals;
     std::uint32_t tick = 0;
-    while (!schedule.empty()) {
+    while (!merge.empty()) {
         // Every event at the soonest tick, track by track.
-        tick = schedule.top().first;
+        tick = merge.nextTick();
         arrivals.clear();
-        while (!schedule.empty() && schedule.top().first == tick) {
-            TrackReader& reader = readers[schedule.top().second];
-            schedule.pop();
+        while (!merge.empty() && merge.nextTick() == tick) {
+            TrackReader& reader = readers[merge.take() - first];
             bool more = true;
             while (more && reader.next.tick == tick) {
                 std::int32_t length = reader.next.isNoteOn() ? reader.lengths[reader.noteOns++] : 0;
@@ -157,7 +151,7 @@ void MidiProcessor::playStream(const MidiFileView& file, std::size_t first, std:
                 more = reader.cursor.next(reader.next);
             }
             if (more) {
-                schedule.emplace(reader.next.tick, static_cast<std::size_t>(&reader - &readers[0]));
+                merge.add(reader.next.tick, reader.track);
             }
         }
         // A position call for each player with events here, in the order its channel first

@@ -1,10 +1,9 @@
 #include "host/render/GlideOrigins.h"
 
+#include "host/midi/TrackMerge.h"
 #include "legato/MidiProtocol.h"
 
 #include <array>
-#include <functional>
-#include <queue>
 
 namespace quorlin::host {
 
@@ -28,18 +27,6 @@ struct ChannelState {
     }
 };
 
-// The next event of a track still to play.
-struct Cursor {
-    std::uint32_t tick = 0;
-    std::size_t track = 0;
-    std::size_t index = 0;
-
-    // Later: further down the queue.
-    bool operator>(const Cursor& other) const {
-        return tick != other.tick ? tick > other.tick : track > other.track;
-    }
-};
-
 } // namespace
 
 GlideOrigins::GlideOrigins(const MidiFile& file) : origins(file.tracks.size()) {
@@ -59,26 +46,28 @@ const std::vector<std::optional<std::uint8_t>>& GlideOrigins::ofTrack(std::size_
 
 void GlideOrigins::play(const MidiFile& file, std::size_t firstTrack, std::size_t endTrack) {
     std::array<ChannelState, midi::channelCount> channels{};
-    std::priority_queue<Cursor, std::vector<Cursor>, std::greater<>> next;
+    // Per track, the index of its next event.
+    std::vector<std::size_t> next(endTrack - firstTrack, 0);
+    TrackMerge merge;
     for (std::size_t track = firstTrack; track < endTrack; ++track) {
         if (!file.tracks[track].events.empty()) {
-            next.push({file.tracks[track].events.front().tick, track, 0});
+            merge.add(file.tracks[track].events.front().tick, track);
         }
     }
-    while (!next.empty()) {
-        Cursor at = next.top();
-        next.pop();
-        const std::vector<MidiEvent>& events = file.tracks[at.track].events;
-        if (at.index + 1 < events.size()) {
-            next.push({events[at.index + 1].tick, at.track, at.index + 1});
+    while (!merge.empty()) {
+        std::size_t track = merge.take();
+        const std::vector<MidiEvent>& events = file.tracks[track].events;
+        std::size_t index = next[track - firstTrack]++;
+        if (index + 1 < events.size()) {
+            merge.add(events[index + 1].tick, track);
         }
-        const MidiEvent& event = events[at.index];
+        const MidiEvent& event = events[index];
         if (!event.isChannelMessage()) {
             continue;
         }
         ChannelState& channel = channels[event.channel()];
         if (event.isNoteOn()) {
-            origins[at.track].push_back(channel.strike(event.data1));
+            origins[track].push_back(channel.strike(event.data1));
         } else if (event.command() == MidiEvent::controlChange) {
             if (event.data1 == midi::controllerPortamento) {
                 channel.portamento = event.data2 >= switchThreshold;
