@@ -8,7 +8,10 @@ tool merges the output's tracks per channel as a synthesizer plays them (in time
 ticks the lower track first, then in file order) and, for every note-on on a channel played by
 two or more tracks, tells which track the last controller 65 before it came from and whether
 its value differs from the one the note's own track had sent last: then the note is heard with
-another track's controller 65.
+another track's controller 65. It also counts the notes heard with a controller 65 other than
+the one the channel's keys ask for (127 while another key of the channel is held, whichever
+track holds it): that is 0 when the whole channel is played by one instance, as
+`quorlin-host process` plays it unless told --per-track.
 
     channel_view.py IN.mid OUT.mid            the count, and a line per such note
     channel_view.py IN.mid OUT.mid --notes    a line per note on a shared channel
@@ -99,14 +102,21 @@ def note_set(tracks):
                   for tick, status, data in track if is_note_on(status, data))
 
 
+def is_note_off(status, data):
+    return status & 0xF0 == 0x80 or (status & 0xF0 == 0x90 and data[1] == 0)
+
+
 def heard_notes(events, shared):
     """A dict per note-on on a channel of `shared`: where it is, the controller 65 the channel
-    had last received (value and track, None if none) and the one its own track had sent last."""
-    channel_last, track_last, previous_note, notes = {}, {}, {}, []
+    had last received (value and track, None if none), the one its own track had sent last, and
+    the one the channel's keys ask for (127 while another key of the channel is held, by any
+    track: Quorlin's rule at its defaults)."""
+    channel_last, track_last, previous_note, held, notes = {}, {}, {}, {}, []
     for tick, number, status, data in events:
         channel = status & 0x0F
         if status == 0xFF or status >= 0xF0 or channel not in shared:
             continue
+        keys = held.setdefault(channel, set())
         if is_cc65(status, data):
             channel_last[channel] = (data[1], number)
             track_last[(channel, number)] = data[1]
@@ -116,11 +126,16 @@ def heard_notes(events, shared):
             notes.append({
                 "tick": tick, "track": number, "channel": channel, "key": data[0],
                 "heard": heard_value, "heard_track": heard_track, "own": own,
+                "asked": 127 if keys - {data[0]} else 0,
                 "other_track": heard_track is not None and heard_track != number,
                 "previous": previous_note.get(channel),
             })
             notes[-1]["wrong"] = notes[-1]["other_track"] and heard_value != own
+            notes[-1]["unasked"] = heard_value != notes[-1]["asked"]
             previous_note[channel] = (data[0], number)
+            keys.add(data[0])
+        elif is_note_off(status, data):
+            keys.discard(data[0])
     return notes
 
 
@@ -243,8 +258,10 @@ def main():
                 "  %s" % ("-" if pitch is None else "%.2f" % pitch))
             print_note(note, tempo, extra)
     print("notes: %d, last controller 65 from another track: %d, "
-          "heard with another track's controller 65: %d" % (
-              len(notes), sum(note["other_track"] for note in notes), len(wrong)))
+          "heard with another track's controller 65: %d, "
+          "heard with a controller 65 the channel's keys do not ask for: %d" % (
+              len(notes), sum(note["other_track"] for note in notes), len(wrong),
+              sum(note["unasked"] for note in notes)))
     if options.listen:
         measured = [note for note in notes if note["pitch"] is not None]
         dives = [note for note in measured if abs(note["pitch"] - note["key"]) > OFF_KEY]
