@@ -123,6 +123,11 @@ ChannelBank::Before ChannelBank::receive(const std::uint8_t* bytes, std::size_t 
     // Notes 0..127 always find their room, which was taken at construction: nothing throws.
     Decision decision = channel.legato.receive(bytes[0] & midi::statusKindMask, bytes[1],
                                                size == 3 ? bytes[2] : 0, now, length);
+    if (decision.kind == MessageKind::controller &&
+        bytes[1] == midi::controllerResetAllControllers) {
+        // The channel owes its portamento time again, paid at its next position.
+        speedsOwed = true;
+    }
     if (decision.kind == MessageKind::noteOn) {
         if (!channel.playing) {
             channel.playing = true;

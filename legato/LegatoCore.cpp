@@ -107,7 +107,10 @@ void BasicLegatoCore<Keys>::controller(std::int32_t number, std::int32_t value) 
     if (number == midi::controllerPortamento) {
         lastPortamento = value;
     } else if (number == midi::controllerResetAllControllers) {
+        // The synthesizer's portamento goes off and its portamento time back to its own: the
+        // time is owed again, or the glides that follow would take the synthesizer's.
         lastPortamento = midi::portamentoOff;
+        speedPending = true;
     } else if (midi::endsAllNotes(number)) {
         heldKeys.clear();
         chordOpen = false;

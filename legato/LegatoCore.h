@@ -97,7 +97,8 @@ public:
     // A controller that passes through. All Sound Off, All Notes Off and the mode messages
     // (Omni, Mono, Poly) end every held note, so the keys are let go and the next note-on sends
     // controller 65 whatever its value; a controller 65 is the channel's value from now on, and
-    // Reset All Controllers sets it to 0 on the synthesizer. Constant time.
+    // Reset All Controllers sets it to 0 on the synthesizer and owes the portamento time again,
+    // which the synthesizer has reset too. Constant time.
     void controller(std::int32_t number, std::int32_t value) noexcept;
     // The controller 65 that noteOn asked for did not reach the channel (an output was full):
     // the next note-on sends one whatever its value. Constant time.

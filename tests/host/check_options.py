@@ -111,6 +111,17 @@ def main():
                                "--replace-controllers"],
            [(0, 65, 0), (960, 65, 0), (962, 65, 0), (964, 65, 0), (2400, 65, 0), (2402, 65, 0),
             (2404, 65, 0), (3840, 65, 0), (4320, 65, 127), (4320, 84, 72)])
+    # The file's own Reset All Controllers resets the synthesizer's portamento time: the next
+    # position sends it again, through the library and through the core.
+    reset = mido.MidiFile(type=0, ticks_per_beat=480)
+    reset.tracks.append(mido.MidiTrack([
+        mido.Message("control_change", control=121, value=0), mido.Message("note_on", note=60),
+        mido.Message("note_on", note=62, time=480), mido.Message("note_off", note=60, time=120),
+        mido.Message("note_off", note=62, time=300)]))
+    reset.save(source)
+    for engine in ("library", "core"):
+        expect(host, source, out, ["--speed", "40", "--engine", engine],
+               [(0, 5, 40), (0, 65, 0), (480, 5, 40), (480, 65, 127)])
     print("playing options: all checks passed")
     return 0
 

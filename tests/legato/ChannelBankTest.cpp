@@ -132,6 +132,12 @@ TEST(ChannelBank, SpeedDebtsArePaidOnceAndOwedAgainWhenNotSent) {
     EXPECT_TRUE(noteOn(bank, 64, 20).empty());
     bank.notSent({midi::statusController, cc65, 127});
     EXPECT_EQ(noteOn(bank, 65, 30), (Sent{cc65, 127}));
+
+    // Reset All Controllers resets the synthesizer's portamento time too: it is owed again.
+    const std::uint8_t reset[3] = {midi::statusController, midi::controllerResetAllControllers, 0};
+    EXPECT_TRUE(bank.receive(reset, 3, 40).empty());
+    EXPECT_TRUE(bank.speedsDue());
+    EXPECT_EQ(sent(bank.dueSpeeds()), (Sent{cc5, 5}));
 }
 
 TEST(ChannelBank, MessagesThatAreNotWholeGetNothing) {
