@@ -23,6 +23,8 @@ class FilePanel {
     constructor() {
         this.worker = new Worker(new URL('FileWorker.js', import.meta.url), { type: 'module' });
         this.worker.onmessage = ({ data }) => this.show(data);
+        // A fault in the worker itself, not a refusal: said, and the next file goes on.
+        this.worker.onerror = ({ message }) => this.state('refused', `unexpected failure: ${message}`);
         this.count = 0;
         this.urls = [];
         // Emptied once taken, so that the same file can be chosen again with other options.
