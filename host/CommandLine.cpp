@@ -37,8 +37,8 @@ std::uint32_t wholeNumberOf(const std::string& value, const std::string& spelled
     const char* end = value.data() + value.size();
     auto [stop, error] = std::from_chars(value.data(), end, number);
     if (error != std::errc() || stop != end || number > static_cast<std::uint32_t>(highest)) {
-        throw usageError("option " + spelled + " takes " + unit + " from 0 to " +
-                         std::to_string(highest) + ", not '" + value + "'");
+        Failure::raise(usageError("option " + spelled + " takes " + unit + " from 0 to " +
+                                  std::to_string(highest) + ", not '" + value + "'"));
     }
     return number;
 }
@@ -69,7 +69,8 @@ constexpr OptionRule cc65Option{
     "--cc65", nullptr, true,
     [](CommandLine& line, const std::string& value, const std::string& spelled) {
         if (value != "every" && value != "change") {
-            throw usageError("option " + spelled + " takes every or change, not '" + value + "'");
+            Failure::raise(
+                usageError("option " + spelled + " takes every or change, not '" + value + "'"));
         }
         line.playing.portamentoOnChange = value == "change";
     }};
@@ -88,8 +89,8 @@ constexpr OptionRule engineOption{
         } else if (value == "core") {
             line.engine = CommandLine::Engine::Core;
         } else {
-            throw usageError("option " + spelled + " takes auto, library or core, not '" + value +
-                             "'");
+            Failure::raise(usageError("option " + spelled + " takes auto, library or core, not '" +
+                                      value + "'"));
         }
     }};
 constexpr OptionRule perTrackOption{
@@ -124,12 +125,14 @@ constexpr OptionRule barsOption{
             good = lastError == std::errc() && stop == end;
         }
         if (!good || first < 1) {
-            throw usageError("option " + spelled + " takes FROM-TO, bar numbers from 1, e.g. 9-16");
+            Failure::raise(
+                usageError("option " + spelled + " takes FROM-TO, bar numbers from 1, e.g. 9-16"));
         }
         if (last < first) {
-            throw usageError("option " + spelled + " " + value + ": bar " + std::to_string(first) +
-                             " comes after bar " + std::to_string(last) + "; give FROM-TO, e.g. " +
-                             std::to_string(last) + "-" + std::to_string(first));
+            Failure::raise(usageError("option " + spelled + " " + value + ": bar " +
+                                      std::to_string(first) + " comes after bar " +
+                                      std::to_string(last) + "; give FROM-TO, e.g. " +
+                                      std::to_string(last) + "-" + std::to_string(first)));
         }
         line.bars = std::make_pair(first, last);
     }};
@@ -179,36 +182,38 @@ struct CommandRule {
 
 void finishProcess(CommandLine& line, std::vector<std::string>& operands) {
     if (operands.empty()) {
-        throw usageError("process needs an input file");
+        Failure::raise(usageError("process needs an input file"));
     }
     line.inputs = std::move(operands);
     bool toDirectory = !line.outputDirectory.empty();
     if (toDirectory && !line.output.empty()) {
-        throw usageError("give either -o OUT.mid or --out-dir DIR, not both");
+        Failure::raise(usageError("give either -o OUT.mid or --out-dir DIR, not both"));
     }
     if (!toDirectory && line.output.empty()) {
-        throw usageError("process needs an output file (-o OUT.mid)");
+        Failure::raise(usageError("process needs an output file (-o OUT.mid)"));
     }
     if (!toDirectory && line.inputs.size() > 1) {
-        throw usageError("several input files need --out-dir DIR");
+        Failure::raise(usageError("several input files need --out-dir DIR"));
     }
     if (line.bars && line.svg.empty()) {
-        throw usageError("--bars chooses what --svg draws; give --svg FILE");
+        Failure::raise(usageError("--bars chooses what --svg draws; give --svg FILE"));
     }
     if (toDirectory && line.svg.size() > 4 && line.svg.ends_with(".svg")) {
-        throw usageError("with --out-dir, --svg takes a folder for the rolls, not '" + line.svg +
-                         "'");
+        Failure::raise(usageError("with --out-dir, --svg takes a folder for the rolls, not '" +
+                                  line.svg + "'"));
     }
     if (line.svg == "-") {
-        throw usageError("--svg needs a file name: only the MIDI file can go to standard output");
+        Failure::raise(
+            usageError("--svg needs a file name: only the MIDI file can go to standard output"));
     }
     if (line.engine == CommandLine::Engine::Library && !line.playing.atDefaults()) {
-        throw usageError("--engine library plays only the portamento speed; the other playing "
-                         "options need --engine core or auto");
+        Failure::raise(
+            usageError("--engine library plays only the portamento speed; the other playing "
+                       "options need --engine core or auto"));
     }
     if (line.output == "-" && line.log) {
-        throw usageError("--log prints to standard output, where -o - puts the MIDI file; "
-                         "leave out one of them");
+        Failure::raise(usageError("--log prints to standard output, where -o - puts the MIDI file; "
+                                  "leave out one of them"));
     }
 }
 
@@ -220,7 +225,7 @@ void finishDemo(CommandLine& line, std::vector<std::string>&) {
 
 void finishSkin(CommandLine& line, std::vector<std::string>&) {
     if (line.outputDirectory.empty()) {
-        throw usageError("skin needs an output directory (--out DIR)");
+        Failure::raise(usageError("skin needs an output directory (--out DIR)"));
     }
 }
 
@@ -341,7 +346,7 @@ void finishHelp(CommandLine& line, std::vector<std::string>& operands) {
     if (!operands.empty()) {
         const CommandRule* topic = findCommand(operands.front());
         if (topic == nullptr) {
-            throw usageError("unknown command '" + operands.front() + "'");
+            Failure::raise(usageError("unknown command '" + operands.front() + "'"));
         }
         line.helpTopic = topic->command;
     }
@@ -387,14 +392,15 @@ bool isOption(const std::string& argument) {
     return argument.size() > 1 && argument[0] == '-';
 }
 
-// The command word: the first argument that is neither an option nor an option's value.
-const CommandRule* commandOf(std::span<const std::string> arguments) {
+// The command word: the first argument that is neither an option nor an option's value. A word
+// that names no command is a usage error, or with `lenient` no command.
+const CommandRule* commandOf(std::span<const std::string> arguments, bool lenient) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         Spelled spelled = splitOption(arguments[i]);
         if (!isOption(arguments[i])) {
             const CommandRule* rule = findCommand(arguments[i]);
-            if (rule == nullptr) {
-                throw usageError("unknown command '" + arguments[i] + "'");
+            if (rule == nullptr && !lenient) {
+                Failure::raise(usageError("unknown command '" + arguments[i] + "'"));
             }
             return rule;
         }
@@ -410,7 +416,7 @@ const CommandRule* commandOf(std::span<const std::string> arguments) {
 std::string speedOf(const std::string& text) {
     std::optional<std::int32_t> value = playing::speedFromText(text);
     if (!value) {
-        throw usageError("--speed must be Off, -1 or 0..127, not '" + text + "'");
+        Failure::raise(usageError("--speed must be Off, -1 or 0..127, not '" + text + "'"));
     }
     return *value == playing::speedOff && text != "-1" ? "Off" : text;
 }
@@ -443,14 +449,7 @@ CommandLine CommandLine::parse(std::span<const std::string> arguments) {
                                   [](const std::string& a) { return a == "-h" || a == "--help"; });
     bool versionWanted =
         std::find(arguments.begin(), arguments.end(), "--version") != arguments.end();
-    const CommandRule* rule = nullptr;
-    try {
-        rule = commandOf(arguments);
-    } catch (const HostError&) {
-        if (!helpWanted && !versionWanted) {
-            throw;
-        }
-    }
+    const CommandRule* rule = commandOf(arguments, helpWanted || versionWanted);
     // Asking for help or the version is answered whatever else the line holds.
     if (helpWanted) {
         if (rule != nullptr && rule->command != Command::Help) {
@@ -470,7 +469,7 @@ CommandLine CommandLine::parse(std::span<const std::string> arguments) {
         return line;
     }
     if (rule == nullptr) {
-        throw usageError("no command given");
+        Failure::raise(usageError("no command given"));
     }
     line.command = rule->command;
 
@@ -493,10 +492,10 @@ CommandLine CommandLine::parse(std::span<const std::string> arguments) {
         if (option == nullptr) {
             if (anyTakesValue(spelled.name) || findOption(processOptions, spelled.name) ||
                 findOption(demoOptions, spelled.name) || findOption(skinOptions, spelled.name)) {
-                throw usageError("option " + spelled.name + " does not apply to '" + rule->name +
-                                 "'");
+                Failure::raise(usageError("option " + spelled.name + " does not apply to '" +
+                                          rule->name + "'"));
             }
-            throw usageError("unknown option '" + spelled.name + "'");
+            Failure::raise(usageError("unknown option '" + spelled.name + "'"));
         }
         std::string value;
         if (option->takesValue) {
@@ -505,26 +504,27 @@ CommandLine CommandLine::parse(std::span<const std::string> arguments) {
             } else if (i + 1 < arguments.size()) {
                 value = arguments[++i];
             } else {
-                throw usageError("option " + spelled.name + " needs a value");
+                Failure::raise(usageError("option " + spelled.name + " needs a value"));
             }
             if (value.empty()) {
-                throw usageError("option " + spelled.name + " needs a value, not an empty one");
+                Failure::raise(
+                    usageError("option " + spelled.name + " needs a value, not an empty one"));
             }
         } else if (spelled.inlineValue) {
-            throw usageError("option " + spelled.name + " takes no value");
+            Failure::raise(usageError("option " + spelled.name + " takes no value"));
         }
         option->take(line, value, spelled.name);
     }
     if (operands.size() > rule->maxOperands) {
-        throw usageError("unexpected argument '" + operands.back() + "'");
+        Failure::raise(usageError("unexpected argument '" + operands.back() + "'"));
     }
     rule->finish(line, operands);
     if (std::any_of(line.inputs.begin(), line.inputs.end(),
                     [](const std::string& input) { return input.empty(); })) {
-        throw usageError("empty file name");
+        Failure::raise(usageError("empty file name"));
     }
     if (!line.svg.empty() && line.svg == line.output) {
-        throw usageError("the piano roll and the MIDI file need different names");
+        Failure::raise(usageError("the piano roll and the MIDI file need different names"));
     }
     return line;
 }

@@ -15,13 +15,6 @@ std::string pluginPathOf(const CommandLine& line) {
     return line.pluginPath.empty() ? defaultPluginPath() : line.pluginPath;
 }
 
-std::optional<PianoRoll::BarRange> barsOf(const CommandLine& line) {
-    if (!line.bars) {
-        return std::nullopt;
-    }
-    return PianoRoll::BarRange{line.bars->first, line.bars->second};
-}
-
 void runVersionCommand(const CommandLine& line, std::ostream& out) {
     out << "quorlin-host " << hostVersion << '\n';
     std::string path = pluginPathOf(line);

@@ -1,14 +1,11 @@
 #include "host/Commands.h"
 
 #include "host/FileAccess.h"
+#include "host/FileRun.h"
 #include "host/plugin/BankPlayers.h"
 #include "host/plugin/HostError.h"
 #include "host/plugin/LibraryPlayers.h"
-#include "host/plugin/MidiProcessor.h"
 #include "host/plugin/PluginLibrary.h"
-#include "host/render/PianoRoll.h"
-#include "legato/MidiProtocol.h"
-#include "legato/PlayingRanges.h"
 
 #include <filesystem>
 #include <iostream>
@@ -22,9 +19,6 @@ namespace {
 // The most of a file this program reads: far beyond any song, well short of exhausting memory.
 constexpr std::size_t inputLimit = std::size_t{256} << 20;
 constexpr std::string_view midiMagic = "MThd";
-// The largest file --svg draws: a picture holds every event of the result, and one of millions
-// of notes helps nobody. A larger one is refused before it is played.
-constexpr std::size_t pictureLimit = std::size_t{10} << 20;
 
 std::string inputName(const std::string& path) {
     return path == standardStream ? "standard input" : path;
@@ -47,47 +41,6 @@ std::string channelReport(const std::vector<std::uint16_t>& processed) {
     return text;
 }
 
-// Under --per-track, whether tracks share a channel that goes through: each such track has its
-// own instance, while a synthesizer hears the channel as one stream. Empty when none do; otherwise
-// the warning, naming the first shared channel and its first tracks (a file may have thousands: the
-// line stays one a reader can take in).
-std::string sharedChannels(const std::vector<std::uint16_t>& processed) {
-    constexpr std::size_t tracksNamed = 4;
-    std::size_t shared = 0;
-    std::string first;
-    for (std::int32_t channel = 0; channel < midi::channelCount; ++channel) {
-        std::string tracks;
-        std::size_t count = 0;
-        for (std::size_t i = 0; i < processed.size(); ++i) {
-            if (((processed[i] >> channel) & 1U) != 0 && count++ < tracksNamed) {
-                tracks += (count == 1 ? "" : ", ") + std::to_string(i + 1);
-            }
-        }
-        if (count > tracksNamed) {
-            tracks += " and " + std::to_string(count - tracksNamed) + " more";
-        }
-        if (count > 1 && shared++ == 0) {
-            first = "channel " + std::to_string(channel + 1) + ": tracks " + tracks;
-        }
-    }
-    if (shared == 0) {
-        return "";
-    }
-    return std::to_string(shared) + " channel(s) are played by more than one track (" + first +
-           "); each track has its own plug-in instance, while a synthesizer hears one stream "
-           "per channel, so one track's controller 65 can decide another's glide";
-}
-
-// The speed as the caption gives it. Off, the plug-in sends no portamento time, and a
-// synthesizer that has none of its own glides in no time: the glides drawn are not heard.
-std::string speedCaption(const std::optional<std::string>& speed) {
-    if (speed && playing::speedFromText(*speed) != playing::speedOff) {
-        return "portamento speed " + *speed;
-    }
-    return "portamento speed Off, so no glide is heard unless the synthesizer has a portamento "
-           "time of its own";
-}
-
 // What plays the channels of a run, as --engine chooses.
 std::unique_ptr<ChannelPlayers> playersOf(const CommandLine& line, PluginLibrary& library) {
     bool core = line.engine == CommandLine::Engine::Core ||
@@ -103,107 +56,48 @@ std::unique_ptr<ChannelPlayers> playersOf(const CommandLine& line, PluginLibrary
 // reason.
 void processOne(const CommandLine& line, PluginLibrary& library, const std::string& inputPath,
                 const std::string& outputPath, const std::string& svgPath, std::ostream& out) {
-    std::vector<std::uint8_t> fileBytes = readFileStartingWith(inputPath, midiMagic, inputLimit);
-    if (!svgPath.empty() && fileBytes.size() > pictureLimit) {
-        throw HostError(inputName(inputPath) + ": larger than " +
-                        std::to_string(pictureLimit >> 20) +
-                        " MiB, the most --svg draws; without --svg it is processed");
-    }
-    MidiFileView input;
-    try {
-        input = MidiFileView::open(fileBytes);
-    } catch (const MidiFileError& error) {
-        throw HostError(inputName(inputPath) + ": " + error.what());
-    }
-    if (!line.choice.choosesTrackOf(input.trackCount())) {
-        throw HostError(inputName(inputPath) + ": --tracks chooses no track of it; it has " +
-                        std::to_string(input.trackCount()) + " track(s)");
-    }
+    FileRun run(line, readFileStartingWith(inputPath, midiMagic, inputLimit),
+                {inputName(inputPath),
+                 inputPath == standardStream ? std::string("standard input")
+                                             : std::filesystem::path(inputPath).filename().string(),
+                 outputPath, outputName(outputPath)},
+                !svgPath.empty());
     // The log's rows are printed as they come, not held.
     std::optional<EventLog> log;
     if (line.log) {
         log.emplace(out);
     }
     std::unique_ptr<ChannelPlayers> players = playersOf(line, library);
-    MidiProcessor processor(*players, log ? &*log : nullptr, line.choice,
-                            line.perTrack ? MidiProcessor::View::PerTrack
-                                          : MidiProcessor::View::Synthesizer,
-                            line.playing.replaceControllers);
-    // Each track is read once more as it is played and written as it goes: no track's events
-    // are held, with or without --log and --svg.
-    MidiFileWriter writer(input.format(), input.division(), input.trackCount());
-    processor.process(input, writer);
-    std::uint16_t format = input.format();
-    std::size_t trackCount = input.trackCount();
-    std::size_t eventsIn = input.eventCount();
-    std::size_t eventsOut = writer.eventCount();
-    // The input is done with: its room goes to the file being put together.
-    input = {};
-    fileBytes = {};
-    std::vector<std::uint8_t> bytes;
-    try {
-        bytes = writer.take();
-    } catch (const MidiFileError& error) {
-        throw HostError(outputPath + ": " + error.what());
-    }
-    std::size_t ownControllers = processor.inputPortamentoControllers();
-    std::string picture;
+    FileRun::Result result = run.play(*players, log ? &*log : nullptr);
     std::vector<OutputFile> files;
     if (outputPath != standardStream) {
-        files.push_back({outputPath, bytes});
+        files.push_back({outputPath, result.bytes});
     }
     if (!svgPath.empty()) {
-        // The picture reads what was written.
-        MidiFile result = MidiFile::parse(bytes);
-        std::string name = inputPath == standardStream
-                               ? std::string("standard input")
-                               : std::filesystem::path(inputPath).filename().string();
-        if (line.bars) {
-            std::uint32_t bars = PianoRoll::barCount(result);
-            if (line.bars->first > bars) {
-                throw HostError(inputName(inputPath) + ": --bars " +
-                                std::to_string(line.bars->first) + "-" +
-                                std::to_string(line.bars->second) + " draws nothing; it has " +
-                                std::to_string(bars) + " bar(s)");
-            }
-        }
-        PianoRoll roll("Quorlin: " + name,
-                       name + " through the plug-in, " + speedCaption(line.speed) + ", " +
-                           line.choice.describeChannels() + "; written to " +
-                           outputName(outputPath),
-                       barsOf(line));
-        picture = roll.svg(result, processor.processedChannels());
-        files.push_back({svgPath, bytesOf(picture)});
+        files.push_back({svgPath, bytesOf(result.picture)});
     }
     writeFilesAtomically(files);
-    if (ownControllers > 0 && !line.playing.replaceControllers) {
-        std::cerr << "quorlin-host: warning: " << inputName(inputPath) << " carries "
-                  << ownControllers
-                  << " controller(s) 5 or 65 of its own on the channels that go through, which "
-                     "can override Quorlin's; --replace-controllers leaves them out\n";
-    }
-    if (std::string shared = line.perTrack ? sharedChannels(processor.processedChannels()) : "";
-        !shared.empty()) {
-        std::cerr << "quorlin-host: warning: " << inputName(inputPath) << ": " << shared << '\n';
+    for (const std::string& warning : result.warnings) {
+        std::cerr << "quorlin-host: warning: " << warning << '\n';
     }
     if (outputPath == standardStream) {
-        writeStandardOutput(bytes);
+        writeStandardOutput(result.bytes);
     }
 
     if (line.log) {
         out << '\n';
     }
     std::size_t processed = 0;
-    for (std::uint16_t channels : processor.processedChannels()) {
+    for (std::uint16_t channels : result.processedChannels) {
         processed += channels != 0 ? 1 : 0;
     }
-    out << "Wrote " << outputName(outputPath) << ": format " << format << ", " << trackCount
-        << " track(s), " << processed << " through the plug-in, " << eventsIn << " events in, "
-        << eventsOut << " out\n";
+    out << "Wrote " << outputName(outputPath) << ": format " << result.format << ", "
+        << result.trackCount << " track(s), " << processed << " through the plug-in, "
+        << result.eventsIn << " events in, " << result.eventsOut << " out\n";
     if (line.log) {
-        out << channelReport(processor.processedChannels());
+        out << channelReport(result.processedChannels);
         if (line.playing.replaceControllers) {
-            out << "  left out " << ownControllers
+            out << "  left out " << result.ownControllers
                 << " controller(s) 5 and 65 of the input (--replace-controllers)\n";
         }
     }

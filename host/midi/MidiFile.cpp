@@ -37,9 +37,13 @@ std::uint32_t bigEndian(std::span<const std::uint8_t> bytes, std::size_t at, std
     return value;
 }
 
+// Writes events as a file holds them. A value a file cannot hold is refused: raised, or with a
+// `refusals` string kept there (the first one) while the writer goes on in vain, for a caller
+// that recovers from it.
 class Writer {
 public:
-    explicit Writer(std::vector<std::uint8_t>& target) : out(target) {}
+    explicit Writer(std::vector<std::uint8_t>& target, std::string* refusals = nullptr)
+        : out(target), refused(refusals) {}
 
     void tag(const char* text) {
         for (int i = 0; i < 4; ++i) {
@@ -55,8 +59,8 @@ public:
 
     void quantity(std::uint32_t value) {
         if (value > maxQuantity) {
-            throw MidiFileError("value " + std::to_string(value) +
-                                " does not fit a variable-length number");
+            refuse("value " + std::to_string(value) + " does not fit a variable-length number");
+            return;
         }
         std::uint8_t groups[4];
         int count = 0;
@@ -72,8 +76,9 @@ public:
 
     void block(const MidiPayload& data) {
         if (data.size() > maxQuantity) {
-            throw MidiFileError("an event of " + std::to_string(data.size()) +
-                                " bytes does not fit a variable-length number");
+            refuse("an event of " + std::to_string(data.size()) +
+                   " bytes does not fit a variable-length number");
+            return;
         }
         quantity(static_cast<std::uint32_t>(data.size()));
         for (std::uint8_t byte : data) {
@@ -122,8 +127,9 @@ public:
         std::size_t bytes = out.size() - lengthAt - 4;
         // A chunk length has 32 bits; a longer track cannot be written, rather than wrap.
         if (bytes > std::size_t{0xFFFFFFFF}) {
-            throw MidiFileError("track " + std::to_string(trackNumber) + " is " +
-                                std::to_string(bytes) + " bytes long, more than a chunk can hold");
+            refuse("track " + std::to_string(trackNumber) + " is " + std::to_string(bytes) +
+                   " bytes long, more than a chunk can hold");
+            return;
         }
         auto length = static_cast<std::uint32_t>(bytes);
         for (int i = 0; i < 4; ++i) {
@@ -138,9 +144,9 @@ public:
         std::uint8_t runningStatus = 0;
         for (const MidiEvent& each : track.events) {
             if (each.tick < lastTick) {
-                throw MidiFileError("track " + std::to_string(trackNumber) +
-                                    ": events out of tick order at tick " +
-                                    std::to_string(each.tick));
+                Failure::raise(MidiFileError("track " + std::to_string(trackNumber) +
+                                             ": events out of tick order at tick " +
+                                             std::to_string(each.tick)));
             }
             event(each, lastTick, runningStatus);
         }
@@ -156,7 +162,17 @@ public:
     }
 
 private:
+    void refuse(const std::string& what) {
+        if (refused == nullptr) {
+            Failure::raise(MidiFileError(what));
+        }
+        if (refused->empty()) {
+            *refused = what;
+        }
+    }
+
     std::vector<std::uint8_t>& out;
+    std::string* refused;
 };
 
 } // namespace
@@ -217,8 +233,8 @@ bool TrackCursor::next(MidiEvent& event) {
 }
 
 void TrackCursor::failAt(std::size_t at, const std::string& what) const {
-    throw MidiFileError("track " + std::to_string(trackNumber) + ", byte " + std::to_string(at) +
-                        ": " + what);
+    Failure::raise(MidiFileError("track " + std::to_string(trackNumber) + ", byte " +
+                                 std::to_string(at) + ": " + what));
 }
 
 std::uint8_t TrackCursor::byte() {
@@ -262,15 +278,15 @@ std::vector<std::uint8_t> TrackCursor::block() {
 
 MidiFileView MidiFileView::open(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < chunkHeaderSize || !hasTag(bytes, 0, "MThd")) {
-        throw MidiFileError("not a Standard MIDI File (no MThd header)");
+        Failure::raise(MidiFileError("not a Standard MIDI File (no MThd header)"));
     }
     std::uint32_t headerLength = bigEndian(bytes, 4, 4);
     if (headerLength < headerDataSize) {
-        throw MidiFileError("header chunk of " + std::to_string(headerLength) +
-                            " bytes is too short");
+        Failure::raise(MidiFileError("header chunk of " + std::to_string(headerLength) +
+                                     " bytes is too short"));
     }
     if (headerLength > bytes.size() - chunkHeaderSize) {
-        throw MidiFileError("header chunk runs past the end of the file");
+        Failure::raise(MidiFileError("header chunk runs past the end of the file"));
     }
     MidiFileView file;
     file.bytes = bytes;
@@ -278,14 +294,14 @@ MidiFileView MidiFileView::open(std::span<const std::uint8_t> bytes) {
     std::uint32_t declaredTracks = bigEndian(bytes, 10, 2);
     file.ticksDivision = static_cast<std::uint16_t>(bigEndian(bytes, 12, 2));
     if (file.formatNumber > 2) {
-        throw MidiFileError("unsupported format " + std::to_string(file.formatNumber));
+        Failure::raise(MidiFileError("unsupported format " + std::to_string(file.formatNumber)));
     }
     if (file.formatNumber == 0 && declaredTracks != 1) {
-        throw MidiFileError("a format 0 file must hold one track, the header declares " +
-                            std::to_string(declaredTracks));
+        Failure::raise(MidiFileError("a format 0 file must hold one track, the header declares " +
+                                     std::to_string(declaredTracks)));
     }
     if (file.ticksDivision == 0) {
-        throw MidiFileError("division of 0 ticks per quarter note");
+        Failure::raise(MidiFileError("division of 0 ticks per quarter note"));
     }
 
     std::size_t offset = chunkHeaderSize + headerLength;
@@ -297,18 +313,21 @@ MidiFileView MidiFileView::open(std::span<const std::uint8_t> bytes) {
     MidiEvent event;
     while (offset < bytes.size()) {
         if (bytes.size() - offset < chunkHeaderSize) {
-            throw MidiFileError("byte " + std::to_string(offset) + ": truncated chunk header");
+            Failure::raise(
+                MidiFileError("byte " + std::to_string(offset) + ": truncated chunk header"));
         }
         std::uint32_t length = bigEndian(bytes, offset + 4, 4);
         std::size_t dataStart = offset + chunkHeaderSize;
         if (length > bytes.size() - dataStart) {
-            throw MidiFileError("byte " + std::to_string(offset) + ": chunk length " +
-                                std::to_string(length) + " runs past the end of the file");
+            Failure::raise(MidiFileError("byte " + std::to_string(offset) + ": chunk length " +
+                                         std::to_string(length) +
+                                         " runs past the end of the file"));
         }
         if (hasTag(bytes, offset, "MTrk")) {
             if (file.tracks.size() == declaredTracks) {
-                throw MidiFileError("more track chunks than the " + std::to_string(declaredTracks) +
-                                    " the header declares");
+                Failure::raise(MidiFileError("more track chunks than the " +
+                                             std::to_string(declaredTracks) +
+                                             " the header declares"));
             }
             Chunk& chunk = file.tracks.emplace_back();
             chunk.begin = dataStart;
@@ -332,8 +351,9 @@ MidiFileView MidiFileView::open(std::span<const std::uint8_t> bytes) {
         offset = dataStart + length;
     }
     if (file.tracks.size() != declaredTracks) {
-        throw MidiFileError("the header declares " + std::to_string(declaredTracks) +
-                            " tracks, the file holds " + std::to_string(file.tracks.size()));
+        Failure::raise(MidiFileError("the header declares " + std::to_string(declaredTracks) +
+                                     " tracks, the file holds " +
+                                     std::to_string(file.tracks.size())));
     }
     return file;
 }
@@ -362,7 +382,7 @@ MidiFile MidiFile::read(const MidiFileView& view) {
 
 std::vector<std::uint8_t> MidiFile::serialize() const {
     if (tracks.size() > 0xFFFF) {
-        throw MidiFileError("more than 65535 tracks");
+        Failure::raise(MidiFileError("more than 65535 tracks"));
     }
     std::vector<std::uint8_t> out;
     std::size_t eventCount = 0;
@@ -400,11 +420,6 @@ MidiFileWriter::MidiFileWriter(std::uint16_t format, std::uint16_t division,
     }
 }
 
-void MidiFileWriter::fail(const MidiFileError& what) {
-    error = what.what();
-    tracks = {};
-}
-
 void MidiFileWriter::reserve(std::size_t track, std::size_t bytes) {
     if (error.empty()) {
         tracks[track].bytes.reserve(tracks[track].start + chunkHeaderSize + bytes);
@@ -419,13 +434,13 @@ void MidiFileWriter::add(std::size_t number, const MidiEvent& event) {
     Track& track = tracks[number];
     if (!track.holding && event.tick >= track.lastTick) {
         std::size_t before = track.bytes.size();
-        try {
-            Writer(track.bytes).event(event, track.lastTick, track.runningStatus);
+        std::string refused;
+        Writer(track.bytes, &refused).event(event, track.lastTick, track.runningStatus);
+        if (refused.empty()) {
             return;
-        } catch (const MidiFileError&) {
-            // Whether it fails once the track is in order is for endTrack to tell.
-            track.bytes.resize(before);
         }
+        // Whether it fails once the track is in order is for endTrack to tell.
+        track.bytes.resize(before);
     }
     if (!track.holding) {
         hold(track, number + 1);
@@ -450,30 +465,29 @@ void MidiFileWriter::endTrack(std::size_t number, std::uint32_t endTick) {
         return;
     }
     Track& track = tracks[number];
-    try {
-        Writer writer(track.bytes);
-        if (track.holding) {
-            std::stable_sort(track.held.begin(), track.held.end(),
-                             [](const MidiEvent& left, const MidiEvent& right) {
-                                 return left.tick < right.tick;
-                             });
-            track.lastTick = 0;
-            track.runningStatus = 0;
-            for (const MidiEvent& event : track.held) {
-                writer.event(event, track.lastTick, track.runningStatus);
-            }
-            track.held = {};
-            track.holding = false;
+    // What cannot be written is kept as the file's error; take() raises it.
+    Writer writer(track.bytes, &error);
+    if (track.holding) {
+        std::stable_sort(
+            track.held.begin(), track.held.end(),
+            [](const MidiEvent& left, const MidiEvent& right) { return left.tick < right.tick; });
+        track.lastTick = 0;
+        track.runningStatus = 0;
+        for (const MidiEvent& event : track.held) {
+            writer.event(event, track.lastTick, track.runningStatus);
         }
-        writer.endTrack(track.start, endTick, track.lastTick, number + 1);
-    } catch (const MidiFileError& what) {
-        fail(what);
+        track.held = {};
+        track.holding = false;
+    }
+    writer.endTrack(track.start, endTick, track.lastTick, number + 1);
+    if (!error.empty()) {
+        tracks = {};
     }
 }
 
 std::vector<std::uint8_t> MidiFileWriter::take() {
     if (!error.empty()) {
-        throw MidiFileError(error);
+        Failure::raise(MidiFileError(error));
     }
     // The first track's bytes, the header before them, become the file: a file of one long
     // track is not copied.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/midi/Failure.h"
 #include "host/midi/MidiEvent.h"
 
 #include <cstdint>
@@ -162,7 +163,6 @@ private:
         std::vector<MidiEvent> held;
     };
 
-    void fail(const MidiFileError& error);
     void hold(Track& track, std::size_t number);
 
     std::vector<Track> tracks;

@@ -27,7 +27,7 @@ std::vector<Range> parseList(const std::string& list, std::size_t limit,
         std::size_t value = 0;
         auto [stop, error] = std::from_chars(begin, end, value);
         if (error != std::errc() || stop != end || value < 1 || value > limit) {
-            throw refuse();
+            Failure::raise(refuse());
         }
         return value;
     };
@@ -43,7 +43,7 @@ std::vector<Range> parseList(const std::string& list, std::size_t limit,
         range.first = number(begin, dash);
         range.last = dash == end ? range.first : number(dash + 1, end);
         if (range.last < range.first) {
-            throw refuse();
+            Failure::raise(refuse());
         }
         ranges.push_back(range);
         start = stop + 1;

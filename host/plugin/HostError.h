@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/midi/Failure.h"
+
 #include <stdexcept>
 #include <string>
 

@@ -3,7 +3,8 @@
 // OUT-DIR/quorlin/ is the plug-in, a folder served as it is: the sources of web/plugin/, the
 // SDK as one module, the bank's WebAssembly module, the ranges the build wrote, and skin.js,
 // the "editor" view's skin description and bitmaps as `quorlin-host skin` fetched them from the
-// library into SKIN-DIR. OUT-DIR/ itself gets the page, web/page/.
+// library into SKIN-DIR. OUT-DIR/ itself gets the page, web/page/, and its module for files,
+// quorlin-host.wasm.
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -38,6 +39,9 @@ fs.writeFileSync(path.join(plugin, 'skin.js'),
     '// Written by the build from the skin the library carries; do not edit.\n' +
     `export const skinDocument = ${JSON.stringify(document)};\n` +
     `export const bitmaps = ${JSON.stringify(bitmaps, null, 1)};\n`);
+
+// The page's own module, quorlin-host's process for its files.
+fs.copyFileSync(path.join(wasmBuild, 'quorlin-host.wasm'), path.join(outDirectory, 'quorlin-host.wasm'));
 
 const page = path.join(web, 'page');
 if (fs.existsSync(page)) {
