@@ -47,10 +47,7 @@ KeyAxis KeyAxis::fitting(const std::vector<RollTrack::Note>& notes,
     int highest = 0;
     for (int pass = shown ? 0 : 1; pass < 2 && lowest > highest; ++pass) {
         for (const RollTrack::Note& note : notes) {
-            // A note sounds within the stretch when it starts before its end and lasts into
-            // it, or starts in it (at one tick, a note of no length).
-            bool sounds = pass == 1 || (note.start < shown->end &&
-                                        (note.end > shown->start || note.start >= shown->start));
+            bool sounds = pass == 1 || note.soundsWithin(shown->start, shown->end);
             if (sounds) {
                 lowest = std::min<int>(lowest, note.key);
                 highest = std::max<int>(highest, note.key);

@@ -27,6 +27,12 @@ struct RollTrack {
         std::optional<std::uint8_t> glideFrom;
         // False when nothing ended it; it then lasts to the end of the track.
         bool ended = true;
+
+        // Whether it sounds within the ticks from `from` up to `to`: it starts before their end
+        // and lasts into them, or starts among them (at one tick, a note of no length).
+        bool soundsWithin(std::uint32_t from, std::uint32_t to) const {
+            return start < to && (end > from || start >= from);
+        }
     };
 
     struct Span {

@@ -30,7 +30,15 @@ TrackDrawing::TrackDrawing(RollTrack trackRoll, std::size_t trackNumber, const T
                            std::optional<RollTrack::Span> shown)
     : roll(std::move(trackRoll)), number(trackNumber), time(tempoMap), spelling(keySpelling),
       title(roll, number, processedChannels, tempoMap), keys(KeyAxis::fitting(roll.notes, shown)),
-      strips(processedChannels & roll.channels) {}
+      strips(processedChannels & roll.channels) {
+    // Of the bars shown, only their notes are drawn: the others would lie outside the plot, and
+    // a few bars of a long song would weigh what the whole song does.
+    if (shown) {
+        std::erase_if(roll.notes, [&](const RollTrack::Note& note) {
+            return !note.soundsWithin(shown->start, shown->end);
+        });
+    }
+}
 
 double TrackDrawing::height() const {
     return RollLayout::headingHeight + RollLayout::rulerHeight + keys.height() + strips.height() +

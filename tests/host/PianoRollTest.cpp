@@ -186,6 +186,9 @@ TEST(HostPianoRollTest, ThePictureOfSomeBarsHasTheKeysThatSoundInThem) {
     std::vector<std::string> rows = matches(svg, "<rect class=\"(white|black)\"");
     EXPECT_EQ(rows.size(), 72u - 40u + 3u);
     EXPECT_EQ(matches(svg, "class=\"key-name\"[^>]*>([A-G]#?[0-9])<").back(), "C3");
+    // Only the notes that sound in the bar are drawn: E2 and C5.
+    EXPECT_EQ(matches(svg, "<rect class=\"note [^\"]*\"[^>]*data-key=\"([0-9]+)\""),
+              (std::vector<std::string>{"40", "72"}));
 }
 
 TEST(HostPianoRollTest, AGlideStartsFromTheKeyItsChannelLastStruckOnAnyTrack) {
