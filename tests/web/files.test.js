@@ -115,8 +115,11 @@ test('refused files give quorlin-host\'s message, and the page takes the next fi
     }
 });
 
-test('a mebibyte file: the time from choosing it to the roll and the download', async () => {
-    const { bytes, seconds } = await throughPage('long.mid', []);
-    assert.ok(bytes.equals(native('long.mid', []).bytes));
+test('a mebibyte file: the time from choosing it to the roll of its first bars and the download', async () => {
+    const { bytes, picture, seconds } = await throughPage('long.mid', []);
+    const expected = native('long.mid', ['--bars', '1-32']);
+    assert.ok(bytes.equals(expected.bytes));
+    assert.equal(picture, expected.picture, 'the roll is not that of its first 32 bars');
+    assert.ok(await page.isVisible('#file-all-bars'));
     console.log(`# long.mid, ${fs.statSync(path.join(work, 'long.mid')).size} bytes: ${seconds.toFixed(2)} s`);
 });

@@ -19,6 +19,12 @@ function optionText() {
     return words;
 }
 
+// A file past this size is drawn only in its first bars at first: a picture of every note of a
+// long file takes the browser seconds to show, and tells a player less than its first bars do.
+// "Draw every bar" draws the rest.
+const wholeRollBytes = 256 << 10;
+const firstBars = 32;
+
 class FilePanel {
     constructor() {
         this.worker = new Worker(new URL('FileWorker.js', import.meta.url), { type: 'module' });
@@ -44,19 +50,25 @@ class FilePanel {
             zone.classList.remove('dropping');
             this.choose(event.dataTransfer.files[0]);
         });
+        $('file-all-bars').addEventListener('click', () => this.choose(this.file, true));
     }
 
     // One file in; a later file takes the place of one still being processed.
-    async choose(file) {
+    async choose(file, everyBar = false) {
         if (!file) {
             return;
         }
         const id = ++this.count;
+        this.file = file;
         this.name = file.name;
         this.legatoName = `${file.name.replace(/\.midi?$/i, '')}-legato.mid`;
         this.state('working', `Processing ${file.name}…`);
         const bytes = await file.arrayBuffer();
         const words = ['process', file.name, '-o', this.legatoName, '--svg', 'roll.svg', ...optionText()];
+        this.someBars = !everyBar && bytes.byteLength > wholeRollBytes;
+        if (this.someBars) {
+            words.push('--bars', `1-${firstBars}`);
+        }
         this.worker.postMessage({ id, arguments: words, bytes }, [bytes]);
     }
 
@@ -87,6 +99,8 @@ class FilePanel {
             item.textContent = `warning: ${line}`;
             return item;
         }));
+        $('file-bars-count').textContent = String(firstBars);
+        $('file-bars').hidden = !this.someBars;
         $('file-result').hidden = false;
         this.state('done', `${this.name}: ${output.length} bytes written.`);
     }
