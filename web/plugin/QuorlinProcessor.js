@@ -44,12 +44,19 @@ const getQuorlinProcessor = (moduleId) => {
             );
             this._bank.quorlin_bank_set_position_rate(this._handle, globalThis.sampleRate);
             this._rolling = false;
-            this._speed = NaN;
-            this._chordWindow = NaN;
-            this._onChange = NaN;
-            this._glideSource = NaN;
-            this._intervalLimit = NaN;
-            this._tolerance = NaN;
+            // Each parameter the bank takes: how its value becomes the bank's, the bank's setter,
+            // and the value the bank has (none yet).
+            const bank = this._bank;
+            const toggle = (value) => (value ? 1 : 0);
+            const same = (value) => value;
+            this._settings = [
+                ['portamentoSpeed', speedOf, bank.quorlin_bank_set_speed],
+                ['chord_window', same, bank.quorlin_bank_set_chord_window],
+                ['cc65_on_change', toggle, bank.quorlin_bank_set_portamento_on_change],
+                ['glide_source', toggle, bank.quorlin_bank_set_glide_source],
+                ['interval_limit', same, bank.quorlin_bank_set_interval_limit],
+                ['legato_tolerance', same, bank.quorlin_bank_set_legato_tolerance],
+            ].map(([id, of, set]) => ({ id, of, set, value: NaN }));
             this._pool = [];
             for (let index = 0; index < poolSize; ++index) {
                 this._pool.push({ type: 'wam-midi', time: 0, data: { bytes: [0, 0, 0] } });
@@ -114,35 +121,14 @@ const getQuorlinProcessor = (moduleId) => {
         // channels that play, at `time`.
         _applyParameters(time) {
             const state = this._parameterState;
-            const speed = speedOf(state.portamentoSpeed.value);
-            if (speed !== this._speed) {
-                this._speed = speed;
-                this._bank.quorlin_bank_set_speed(this._handle, speed);
-            }
-            const chordWindow = state.chord_window.value;
-            if (chordWindow !== this._chordWindow) {
-                this._chordWindow = chordWindow;
-                this._bank.quorlin_bank_set_chord_window(this._handle, chordWindow);
-            }
-            const onChange = state.cc65_on_change.value ? 1 : 0;
-            if (onChange !== this._onChange) {
-                this._onChange = onChange;
-                this._bank.quorlin_bank_set_portamento_on_change(this._handle, onChange);
-            }
-            const glideSource = state.glide_source.value ? 1 : 0;
-            if (glideSource !== this._glideSource) {
-                this._glideSource = glideSource;
-                this._bank.quorlin_bank_set_glide_source(this._handle, glideSource);
-            }
-            const intervalLimit = state.interval_limit.value;
-            if (intervalLimit !== this._intervalLimit) {
-                this._intervalLimit = intervalLimit;
-                this._bank.quorlin_bank_set_interval_limit(this._handle, intervalLimit);
-            }
-            const tolerance = state.legato_tolerance.value;
-            if (tolerance !== this._tolerance) {
-                this._tolerance = tolerance;
-                this._bank.quorlin_bank_set_legato_tolerance(this._handle, tolerance);
+            // An indexed loop: an iterator would be an object made per event.
+            for (let index = 0; index < this._settings.length; ++index) {
+                const setting = this._settings[index];
+                const value = setting.of(state[setting.id].value);
+                if (value !== setting.value) {
+                    setting.value = value;
+                    setting.set(this._handle, value);
+                }
             }
             if (this._bank.quorlin_bank_speeds_due(this._handle)) {
                 this._send(this._bank.quorlin_bank_due_speeds(this._handle), time);
