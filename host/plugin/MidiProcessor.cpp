@@ -34,11 +34,13 @@ struct TrackReader {
     MidiEvent next;
 };
 
-// An event of the tick being played, from track `track`, with the length a note-on carries.
+// An event of the tick being played, from track `track`, with the length a note-on carries and
+// the player it goes through (null: it passes untouched).
 struct Arrival {
     MidiEvent event;
     std::size_t track = 0;
     std::int32_t length = 0;
+    ChannelPlayer* player = nullptr;
 };
 
 } // namespace
@@ -86,7 +88,8 @@ void MidiProcessor::playStream(const MidiFileView& file, std::size_t first, std:
     }
     std::array<std::unique_ptr<ChannelPlayer>, midi::channelCount> playerOf;
     // The track of each channel's last event through its player, which gets what stopping sends.
-    std::array<std::size_t, midi::channelCount> lastTrackOf{};
+    std::array<std::size_t, midi::channelCount> lastTrackOf;
+    lastTrackOf.fill(first);
     if (channels != 0) {
         players.begin(tempo);
         for (std::uint8_t channel = 0; channel < midi::channelCount; ++channel) {
@@ -95,14 +98,14 @@ void MidiProcessor::playStream(const MidiFileView& file, std::size_t first, std:
             }
         }
     }
-    auto playerFor = [&](const Arrival& arrival) -> ChannelPlayer* {
-        const MidiEvent& event = arrival.event;
+    // Decided once, as an event arrives.
+    auto playerFor = [&](const MidiEvent& event, std::size_t track) -> ChannelPlayer* {
         if (!event.isChannelMessage() || !playerOf[event.channel()] ||
-            !choice.includes(arrival.track + 1, event.channel())) {
+            !choice.includes(track + 1, event.channel())) {
             return nullptr;
         }
-        processed[arrival.track] |= static_cast<std::uint16_t>(1U << event.channel());
-        lastTrackOf[event.channel()] = arrival.track;
+        processed[track] |= static_cast<std::uint16_t>(1U << event.channel());
+        lastTrackOf[event.channel()] = track;
         return playerOf[event.channel()].get();
     };
 
@@ -147,7 +150,8 @@ void MidiProcessor::playStream(const MidiFileView& file, std::size_t first, std:
             bool more = true;
             while (more && reader.next.tick == tick) {
                 std::int32_t length = reader.next.isNoteOn() ? reader.lengths[reader.noteOns++] : 0;
-                arrivals.push_back({std::move(reader.next), reader.track, length});
+                ChannelPlayer* player = playerFor(reader.next, reader.track);
+                arrivals.push_back({std::move(reader.next), reader.track, length, player});
                 more = reader.cursor.next(reader.next);
             }
             if (more) {
@@ -158,7 +162,7 @@ void MidiProcessor::playStream(const MidiFileView& file, std::size_t first, std:
         // appears at this tick.
         std::uint16_t positioned = 0;
         for (const Arrival& arrival : arrivals) {
-            ChannelPlayer* player = playerFor(arrival);
+            ChannelPlayer* player = arrival.player;
             std::uint8_t channel = arrival.event.channel();
             if (player == nullptr || isOn(positioned, channel)) {
                 continue;
@@ -169,7 +173,7 @@ void MidiProcessor::playStream(const MidiFileView& file, std::size_t first, std:
             deliver(arrival.track);
         }
         for (const Arrival& arrival : arrivals) {
-            ChannelPlayer* player = playerFor(arrival);
+            ChannelPlayer* player = arrival.player;
             if (player != nullptr && isPortamentoController(arrival.event)) {
                 // The input's own portamento controllers: left out on request, else counted.
                 ++portamentoControllers;
@@ -191,7 +195,7 @@ void MidiProcessor::playStream(const MidiFileView& file, std::size_t first, std:
             if (playerOf[channel]) {
                 playerOf[channel]->stop(tick, out);
                 playerOf[channel].reset();
-                deliver(lastTrackOf[channel] < first ? first : lastTrackOf[channel]);
+                deliver(lastTrackOf[channel]);
             }
         }
         players.end();
